@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <system_error>
+
+namespace tilewright {
+
+// Why a chosen path is refused before anything is written.
+enum class SaveRefusal {
+    NotARegularFile = 1,  // a folder, device, pipe or socket
+    ReservedDeviceName,   // a name Windows keeps for a device
+};
+
+[[nodiscard]] const std::error_category& saveRefusalCategory() noexcept;
+[[nodiscard]] std::error_code make_error_code(SaveRefusal refusal) noexcept;
+
+// Writes the bytes to the file at target so that the target is never left half written: they
+// go to a new file in the same folder, are flushed to disk, and that file is then moved over
+// the target in one step. On any failure an existing target keeps its old contents, no
+// temporary file is left, and the error says why (an operating system error or a SaveRefusal).
+// A target that is a symbolic link is followed: the file it points to is replaced.
+[[nodiscard]] std::error_code saveFileSafely(const std::filesystem::path& target,
+                                             std::span<const std::uint8_t> bytes);
+
+}  // namespace tilewright
+
+template <>
+struct std::is_error_code_enum<tilewright::SaveRefusal> : std::true_type {};

@@ -1,0 +1,22 @@
+# Package lists and an installer shared by the run and test commands (sourced, not run).
+
+BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgtk-3-dev python3 clang-format)
+WINDOW_TEST_PACKAGES=(xvfb xauth xdotool imagemagick x11-utils)
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64)
+
+# Installs those of the given Debian packages that are missing, with sudo when not root.
+install_missing() {
+    local missing=()
+    local package
+    for package in "$@"; do
+        dpkg-query -W -f='${db:Status-Status}' "${package}" 2>/dev/null | grep -qx installed \
+            || missing+=("${package}")
+    done
+    ((${#missing[@]} == 0)) && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    ((EUID == 0)) || sudo=(sudo)
+    "${sudo[@]}" apt-get update -q
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends \
+        "${missing[@]}"
+}

@@ -1,0 +1,123 @@
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+// The main window's layout, texts, colours and focus order, once, for every platform's window.
+// Positions and sizes are in twips (1/1440 inch), measured from the top-left corner of the
+// client area; at 96 dpi, 15 twips make one pixel.
+namespace tilewright::layout {
+
+enum class ControlId : std::uint8_t {
+    Label1,
+    txtName,
+    Label2,
+    chk0,
+    chk1,
+    chk2,
+    chk3,
+    chk4,
+    chk5,
+    Image1,
+    cmdCreate,
+};
+
+enum class ControlKind : std::uint8_t { Label, TextBox, OptionButton, Picture, PushButton };
+
+struct Rect {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+
+struct Size {
+    int width;
+    int height;
+};
+
+struct Rgb {
+    std::uint8_t red;
+    std::uint8_t green;
+    std::uint8_t blue;
+};
+
+inline constexpr int kNoFocus = -1;
+
+struct Control {
+    ControlId id;
+    ControlKind kind;
+    Rect twips;
+    std::string_view text;
+    int focusOrder;  // place in the keyboard focus sequence, lowest first; kNoFocus for none
+};
+
+inline constexpr std::string_view kWindowTitle = "Tilewright";
+inline constexpr Size kClientSize{3000, 6090};
+
+inline constexpr Rgb kBackground{0, 64, 0};
+inline constexpr Rgb kLabelText{255, 255, 255};
+inline constexpr Rgb kOptionText{255, 255, 255};
+
+// Labels take no focus, so their places in the sequence are only kept for the record.
+inline constexpr std::array<Control, 11> kControls{{
+    {ControlId::Label1, ControlKind::Label, {353, 120, 2295, 255}, "Name: (Max. 19 Characters)", 2},
+    {ControlId::txtName, ControlKind::TextBox, {353, 360, 2295, 315}, "", 0},
+    {ControlId::Label2, ControlKind::Label, {360, 1020, 2295, 195}, "Select Icon:", 9},
+    {ControlId::chk0, ControlKind::OptionButton, {300, 1620, 735, 285}, "None", 8},
+    {ControlId::chk1, ControlKind::OptionButton, {300, 2280, 735, 285}, "", 7},
+    {ControlId::chk2, ControlKind::OptionButton, {300, 2940, 735, 285}, "", 6},
+    {ControlId::chk3, ControlKind::OptionButton, {300, 3600, 735, 285}, "", 3},
+    {ControlId::chk4, ControlKind::OptionButton, {300, 4260, 735, 285}, "", 5},
+    {ControlId::chk5, ControlKind::OptionButton, {300, 4800, 735, 285}, "", 4},
+    {ControlId::Image1, ControlKind::Picture, {1080, 1320, 1545, 3885}, "", kNoFocus},
+    {ControlId::cmdCreate, ControlKind::PushButton, {413, 5520, 2175, 435}, "Create Rom (27C64)", 1},
+}};
+
+// The option buttons in the order of the icons they select: chk0 (none) to chk5.
+inline constexpr std::array<ControlId, 6> kOptionButtons{
+    ControlId::chk0, ControlId::chk1, ControlId::chk2,
+    ControlId::chk3, ControlId::chk4, ControlId::chk5,
+};
+
+[[nodiscard]] constexpr const Control& control(ControlId id) {
+    return *std::find_if(kControls.begin(), kControls.end(),
+                         [id](const Control& c) { return c.id == id; });
+}
+
+[[nodiscard]] constexpr bool takesFocus(const Control& c) {
+    return c.focusOrder != kNoFocus && c.kind != ControlKind::Label;
+}
+
+// The controls that take the focus, in the order Tab moves through them.
+[[nodiscard]] constexpr auto focusSequence() {
+    constexpr auto count = static_cast<std::size_t>(
+        std::count_if(kControls.begin(), kControls.end(), takesFocus));
+    std::array<ControlId, count> sequence{};
+    std::array<Control, kControls.size()> sorted = kControls;
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Control& a, const Control& b) { return a.focusOrder < b.focusOrder; });
+    std::size_t next = 0;
+    for (const Control& c : sorted) {
+        if (takesFocus(c)) {
+            sequence[next++] = c.id;
+        }
+    }
+    return sequence;
+}
+
+// Twips to device pixels at the given dots per inch, rounded to the nearest pixel
+// (as Win32's MulDiv rounds).
+[[nodiscard]] constexpr int twipsToPixels(int twips, int dpi) {
+    const long long scaled = static_cast<long long>(twips) * dpi;
+    return static_cast<int>((scaled + 720) / 1440);
+}
+
+[[nodiscard]] constexpr Rect toPixels(const Rect& twips, int dpi) {
+    return {twipsToPixels(twips.left, dpi), twipsToPixels(twips.top, dpi),
+            twipsToPixels(twips.width, dpi), twipsToPixels(twips.height, dpi)};
+}
+
+}  // namespace tilewright::layout
