@@ -9,8 +9,9 @@ namespace tilewright {
 
 // Why a chosen path is refused before anything is written.
 enum class SaveRefusal {
-    NotARegularFile = 1,  // a folder, device, pipe or socket
-    ReservedDeviceName,   // a name Windows keeps for a device
+    IsAFolder = 1,
+    NotARegularFile,     // a device, pipe or socket
+    ReservedDeviceName,  // a name Windows keeps for a device
 };
 
 [[nodiscard]] const std::error_category& saveRefusalCategory() noexcept;

@@ -23,9 +23,9 @@ inline constexpr std::array<NameTile, 43> NameTileTable = [] {
     for (char c = 'A'; c <= 'Z'; ++c) {
         table[next++] = {c, static_cast<std::uint8_t>(c - 'A' + 0x0A)};
     }
-    for (const NameTile others : {NameTile{'.', 0x24}, NameTile{'\'', 0x25}, NameTile{'!', 0x26},
-                                  NameTile{'-', 0x27}, NameTile{'"', 0x29}, NameTile{',', 0x2A},
-                                  NameTile{' ', 0x3F}}) {
+    for (const NameTile others :
+         {NameTile{'.', 0x24}, NameTile{'\'', 0x25}, NameTile{'!', 0x26}, NameTile{'-', 0x27},
+          NameTile{'"', 0x29}, NameTile{',', 0x2A}, NameTile{' ', 0x3F}}) {
         table[next++] = others;
     }
     return table;

@@ -73,7 +73,11 @@ inline constexpr std::array<Control, 11> kControls{{
     {ControlId::chk4, ControlKind::OptionButton, {300, 4260, 735, 285}, "", 5},
     {ControlId::chk5, ControlKind::OptionButton, {300, 4800, 735, 285}, "", 4},
     {ControlId::Image1, ControlKind::Picture, {1080, 1320, 1545, 3885}, "", kNoFocus},
-    {ControlId::cmdCreate, ControlKind::PushButton, {413, 5520, 2175, 435}, "Create Rom (27C64)", 1},
+    {ControlId::cmdCreate,
+     ControlKind::PushButton,
+     {413, 5520, 2175, 435},
+     "Create Rom (27C64)",
+     1},
 }};
 
 // The option buttons in the order of the icons they select: chk0 (none) to chk5.
@@ -93,8 +97,8 @@ inline constexpr std::array<ControlId, 6> kOptionButtons{
 
 // The controls that take the focus, in the order Tab moves through them.
 [[nodiscard]] constexpr auto focusSequence() {
-    constexpr auto count = static_cast<std::size_t>(
-        std::count_if(kControls.begin(), kControls.end(), takesFocus));
+    constexpr auto count =
+        static_cast<std::size_t>(std::count_if(kControls.begin(), kControls.end(), takesFocus));
     std::array<ControlId, count> sequence{};
     std::array<Control, kControls.size()> sorted = kControls;
     std::sort(sorted.begin(), sorted.end(),

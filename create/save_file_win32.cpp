@@ -1,0 +1,124 @@
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <random>
+#include <string>
+
+#include "create/save_file_platform.h"
+
+namespace tilewright {
+namespace {
+
+// Win32 error codes with the system's own description of each, in UTF-8.
+class WindowsErrorCategory final : public std::error_category {
+public:
+    const char* name() const noexcept override { return "windows"; }
+    std::string message(int value) const override {
+        wchar_t* text = nullptr;
+        const DWORD length = FormatMessageW(
+            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                FORMAT_MESSAGE_IGNORE_INSERTS,
+            nullptr, static_cast<DWORD>(value), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        if (length == 0) {
+            return "Windows error " + std::to_string(value);
+        }
+        const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
+                                             nullptr, nullptr);
+        std::string utf8(static_cast<std::size_t>(size), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), utf8.data(), size, nullptr,
+                            nullptr);
+        LocalFree(text);
+        return utf8;
+    }
+};
+
+std::error_code lastError() {
+    static const WindowsErrorCategory category;
+    return {static_cast<int>(GetLastError()), category};
+}
+
+// A temporary file that deletes itself unless it was moved into place.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::filesystem::path& folder) {
+        std::random_device random;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            path_ = folder / (L"~tilewright-" + std::to_wstring(random()) + L".tmp");
+            handle_ = CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (handle_ != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
+                break;
+            }
+        }
+        created_ = handle_ != INVALID_HANDLE_VALUE;
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() {
+        if (handle_ != INVALID_HANDLE_VALUE) {
+            CloseHandle(handle_);
+        }
+        if (created_ && !moved_) {
+            DeleteFileW(path_.c_str());
+        }
+    }
+
+    [[nodiscard]] bool created() const { return created_; }
+    [[nodiscard]] HANDLE handle() const { return handle_; }
+    [[nodiscard]] const std::filesystem::path& path() const { return path_; }
+
+    std::error_code close() {
+        const HANDLE handle = handle_;
+        handle_ = INVALID_HANDLE_VALUE;
+        return CloseHandle(handle) ? std::error_code{} : lastError();
+    }
+    void markMoved() { moved_ = true; }
+
+private:
+    std::filesystem::path path_;
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    bool created_ = false;
+    bool moved_ = false;
+};
+
+std::error_code writeAll(HANDLE handle, std::span<const std::uint8_t> bytes) {
+    while (!bytes.empty()) {
+        DWORD written = 0;
+        if (!WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+            return lastError();
+        }
+        bytes = bytes.subspan(written);
+    }
+    return {};
+}
+
+}  // namespace
+
+std::error_code replaceFile(const std::filesystem::path& target,
+                            std::span<const std::uint8_t> bytes) {
+    const std::filesystem::path folder =
+        target.has_parent_path() ? target.parent_path() : std::filesystem::path(L".");
+    TemporaryFile temporary(folder);
+    if (!temporary.created()) {
+        return lastError();
+    }
+    if (const std::error_code error = writeAll(temporary.handle(), bytes)) {
+        return error;
+    }
+    if (!FlushFileBuffers(temporary.handle())) {
+        return lastError();
+    }
+    if (const std::error_code error = temporary.close()) {
+        return error;
+    }
+    if (!MoveFileExW(temporary.path().c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return lastError();
+    }
+    temporary.markMoved();
+    return {};
+}
+
+}  // namespace tilewright

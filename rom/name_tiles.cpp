@@ -1,0 +1,32 @@
+#include "rom/name_tiles.h"
+
+#include <algorithm>
+
+namespace tilewright {
+
+std::optional<std::uint8_t> tileForChar(char32_t code) {
+    const auto entry = std::find_if(
+        NameTileTable.begin(), NameTileTable.end(),
+        [code](const NameTile& t) { return static_cast<char32_t>(t.character) == code; });
+    if (entry == NameTileTable.end()) {
+        return std::nullopt;
+    }
+    return entry->tile;
+}
+
+std::int16_t filterKey(std::int16_t code) {
+    constexpr std::int16_t kBackspace = 8;
+    if (code == kBackspace) {
+        return code;
+    }
+    if (code >= 'a' && code <= 'z') {
+        return static_cast<std::int16_t>(code - ('a' - 'A'));
+    }
+    // Every code the table holds is ASCII, so a negative or larger code never matches.
+    if (code >= 0 && tileForChar(static_cast<char32_t>(code))) {
+        return code;
+    }
+    return 0;
+}
+
+}  // namespace tilewright

@@ -1,0 +1,66 @@
+#include "rom/utf8.h"
+
+#include <cstdint>
+
+namespace tilewright {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// Length of the well-formed UTF-8 sequence that starts text[0], or 0 when it is not one
+// (a stray continuation byte, an overlong form, a surrogate, a code point past U+10FFFF or a
+// truncated sequence).
+std::size_t sequenceLength(std::string_view text, char32_t& decoded) {
+    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
+    const std::uint8_t lead = byte(0);
+    if (lead < 0x80) {
+        decoded = lead;
+        return 1;
+    }
+    std::size_t length = 0;
+    char32_t value = 0;
+    char32_t minimum = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, value = lead & 0x1F, minimum = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, value = lead & 0x0F, minimum = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, value = lead & 0x07, minimum = 0x10000;
+    } else {
+        return 0;
+    }
+    if (text.size() < length) {
+        return 0;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) {
+            return 0;
+        }
+        value = (value << 6) | (byte(i) & 0x3F);
+    }
+    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+        return 0;
+    }
+    decoded = value;
+    return length;
+}
+
+}  // namespace
+
+std::vector<char32_t> decodeUtf8(std::string_view text) {
+    std::vector<char32_t> characters;
+    characters.reserve(text.size());
+    while (!text.empty()) {
+        char32_t decoded = kReplacement;
+        const std::size_t length = sequenceLength(text, decoded);
+        characters.push_back(length == 0 ? kReplacement : decoded);
+        text.remove_prefix(length == 0 ? 1 : length);
+    }
+    return characters;
+}
+
+std::size_t characterCount(std::string_view text) {
+    return decodeUtf8(text).size();
+}
+
+}  // namespace tilewright
