@@ -1,0 +1,76 @@
+#include "rom/name_tiles.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace tilewright {
+namespace {
+
+TEST(TileForChar, GivesTheDisplaysTileForEachNameCharacter) {
+    const std::pair<char32_t, std::uint8_t> expected[] = {
+        {'0', 0x00}, {'9', 0x09}, {'A', 0x0A}, {'Z', 0x23}, {'.', 0x24}, {'\'', 0x25},
+        {'!', 0x26}, {'-', 0x27}, {'"', 0x29}, {',', 0x2A}, {' ', 0x3F}, {'M', 0x16},
+    };
+    for (const auto& [code, tile] : expected) {
+        EXPECT_EQ(tileForChar(code), tile) << "character " << static_cast<int>(code);
+    }
+}
+
+TEST(TileForChar, OnlyTheTablesCharactersHaveTiles) {
+    std::set<std::uint8_t> tiles;
+    int withTile = 0;
+    for (char32_t code = 0; code < 0x3000; ++code) {
+        if (const auto tile = tileForChar(code)) {
+            ++withTile;
+            tiles.insert(*tile);
+        }
+    }
+    EXPECT_EQ(withTile, 43);
+    EXPECT_EQ(tiles.size(), 43u) << "two characters share a tile";
+    // 0x28 belongs to no character; 0x3E is the pad tile and must stay unambiguous.
+    EXPECT_FALSE(tiles.contains(0x28));
+    EXPECT_FALSE(tiles.contains(0x3E));
+    for (const char32_t code :
+         {U'a', U'z', U'?', U'#', U'(', U'\u00C9', U'\uFFFD', U'\U0001F600'}) {
+        EXPECT_FALSE(tileForChar(code)) << "character " << static_cast<std::uint32_t>(code);
+    }
+}
+
+TEST(FilterKey, TurnsLowerCaseIntoCapitals) {
+    EXPECT_EQ(filterKey('a'), 'A');
+    EXPECT_EQ(filterKey('s'), 'S');
+    EXPECT_EQ(filterKey('z'), 'Z');
+}
+
+TEST(FilterKey, HandsOnNameCharactersAndBackspace) {
+    for (const char c : std::string_view("AZ09 .'!-\",")) {
+        EXPECT_EQ(filterKey(c), c) << c;
+    }
+    EXPECT_EQ(filterKey(8), 8);
+}
+
+TEST(FilterKey, SwallowsControlCodesAndCharactersWithoutTiles) {
+    // Ctrl+C, Ctrl+V, Ctrl+X, Ctrl+Z, Enter, Escape, Delete.
+    for (const std::int16_t code : {0, 3, 22, 24, 26, 13, 27, 127}) {
+        EXPECT_EQ(filterKey(code), 0) << code;
+    }
+    for (const char c : std::string_view("?&*#()[]{}/\\@_`~;:")) {
+        EXPECT_EQ(filterKey(c), 0) << c;
+    }
+    for (const std::int16_t code : {123, 200, 255, 256, 0x2000, 32767, -1, -32768}) {
+        EXPECT_EQ(filterKey(code), 0) << code;
+    }
+}
+
+TEST(FilterKey, NeverLetsThroughACharacterWithoutATile) {
+    for (int code = -32768; code <= 32767; ++code) {
+        const std::int16_t result = filterKey(static_cast<std::int16_t>(code));
+        if (result != 0 && result != 8) {
+            EXPECT_TRUE(tileForChar(static_cast<char32_t>(result))) << "code " << code;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tilewright
