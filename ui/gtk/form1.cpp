@@ -1,0 +1,377 @@
+#include "ui/gtk/form1.h"
+
+#include <cstddef>
+#include <exception>
+#include <memory>
+#include <mutex>
+
+#include "rom/name_tiles.h"
+#include "ui/gtk/key_preview.h"
+#include "ui/gtk/save_filter.h"
+
+// Generated from tilewright.gresource.xml.
+void tilewright_gtk_register_resource();
+
+namespace tilewright {
+namespace {
+
+using layout::ControlId;
+using layout::ControlKind;
+
+constexpr int kLayoutDpi = 96;  // GTK's logical pixels; its scale factor handles denser screens
+constexpr const char* kResourcePrefix = "/org/tilewright/";
+
+struct GObjectUnref {
+    void operator()(gpointer object) const { g_object_unref(object); }
+};
+struct GFree {
+    void operator()(gpointer memory) const { g_free(memory); }
+};
+using PixbufPtr = std::unique_ptr<GdkPixbuf, GObjectUnref>;
+using GCharPtr = std::unique_ptr<gchar, GFree>;
+
+// The widget names are the controls' own names, so the style sheet and GTK's inspector can
+// refer to them.
+const char* controlName(ControlId id) {
+    switch (id) {
+        case ControlId::Label1:
+            return "Label1";
+        case ControlId::txtName:
+            return "txtName";
+        case ControlId::Label2:
+            return "Label2";
+        case ControlId::chk0:
+            return "chk0";
+        case ControlId::chk1:
+            return "chk1";
+        case ControlId::chk2:
+            return "chk2";
+        case ControlId::chk3:
+            return "chk3";
+        case ControlId::chk4:
+            return "chk4";
+        case ControlId::chk5:
+            return "chk5";
+        case ControlId::Image1:
+            return "Image1";
+        case ControlId::cmdCreate:
+            return "cmdCreate";
+    }
+    return "";
+}
+
+std::size_t indexOf(ControlId id) {
+    return static_cast<std::size_t>(id);
+}
+
+std::string cssColour(layout::Rgb colour) {
+    return "rgb(" + std::to_string(colour.red) + "," + std::to_string(colour.green) + "," +
+           std::to_string(colour.blue) + ")";
+}
+
+// The colours come from the shared layout; sizes and fonts from form1.css.
+std::string colourCss() {
+    std::string css = "#Form1 { background-color: " + cssColour(layout::kBackground) + "; }\n";
+    for (const layout::Control& c : layout::kControls) {
+        const std::string selector = std::string("#Form1 #") + controlName(c.id);
+        if (c.kind == ControlKind::Label) {
+            css += selector + " { color: " + cssColour(layout::kLabelText) + "; }\n";
+        } else if (c.kind == ControlKind::OptionButton) {
+            css += selector + " { color: " + cssColour(layout::kOptionText) +
+                   "; background-color: " + cssColour(layout::kBackground) + "; }\n";
+        }
+    }
+    return css;
+}
+
+void addStyleSheets() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        GtkCssProvider* sizes = gtk_css_provider_new();
+        gtk_css_provider_load_from_resource(sizes, "/org/tilewright/form1.css");
+        GtkCssProvider* colours = gtk_css_provider_new();
+        gtk_css_provider_load_from_data(colours, colourCss().c_str(), -1, nullptr);
+        GdkScreen* screen = gdk_screen_get_default();
+        gtk_style_context_add_provider_for_screen(screen, GTK_STYLE_PROVIDER(sizes),
+                                                  GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+        gtk_style_context_add_provider_for_screen(screen, GTK_STYLE_PROVIDER(colours),
+                                                  GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+        g_object_unref(sizes);
+        g_object_unref(colours);
+    });
+}
+
+PixbufPtr loadResourcePixbuf(const std::string& name) {
+    GError* error = nullptr;
+    GdkPixbuf* pixbuf = gdk_pixbuf_new_from_resource((kResourcePrefix + name).c_str(), &error);
+    if (pixbuf == nullptr) {
+        g_warning("Cannot load %s: %s", name.c_str(), error->message);
+        g_error_free(error);
+    }
+    return PixbufPtr(pixbuf);
+}
+
+// The window and its dialogs show the application icon in the task bar and title bar.
+void setApplicationIcon() {
+    GList* icons = nullptr;
+    for (const char* size : {"16", "32", "48", "64", "128"}) {
+        if (PixbufPtr icon = loadResourcePixbuf(std::string("app-icon/") + size + ".png")) {
+            icons = g_list_append(icons, icon.release());
+        }
+    }
+    gtk_window_set_default_icon_list(icons);
+    g_list_free_full(icons, g_object_unref);
+}
+
+GtkWidget* createControl(const layout::Control& c, GtkWidget* group) {
+    const std::string text(c.text);
+    switch (c.kind) {
+        case ControlKind::Label: {
+            GtkWidget* label = gtk_label_new(text.c_str());
+            gtk_label_set_xalign(GTK_LABEL(label), 0.0F);
+            return label;
+        }
+        case ControlKind::TextBox: {
+            GtkWidget* entry = gtk_entry_new();
+            // The layout fixes the width; without this GTK asks for room for 20 characters.
+            gtk_entry_set_width_chars(GTK_ENTRY(entry), 0);
+            return entry;
+        }
+        case ControlKind::OptionButton: {
+            GtkRadioButton* first = group != nullptr ? GTK_RADIO_BUTTON(group) : nullptr;
+            return text.empty() ? gtk_radio_button_new_from_widget(first)
+                                : gtk_radio_button_new_with_label_from_widget(first, text.c_str());
+        }
+        case ControlKind::Picture:
+            return gtk_image_new();
+        case ControlKind::PushButton:
+            return gtk_button_new_with_label(text.c_str());
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+Form1::Form1() {
+    static std::once_flag registered;
+    std::call_once(registered, [] { tilewright_gtk_register_resource(); });
+    addStyleSheets();
+    setApplicationIcon();
+
+    form1_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    g_object_ref_sink(form1_);
+    gtk_widget_set_name(form1_, "Form1");
+    gtk_window_set_title(window(), std::string(layout::kWindowTitle).c_str());
+    gtk_window_set_resizable(window(), FALSE);
+
+    fixed_ = gtk_fixed_new();
+    const layout::Rect client =
+        layout::toPixels({0, 0, layout::kClientSize.width, layout::kClientSize.height}, kLayoutDpi);
+    gtk_widget_set_size_request(fixed_, client.width, client.height);
+    gtk_container_add(GTK_CONTAINER(form1_), fixed_);
+
+    createControls();
+    setFocusChain();
+
+    picture_ = loadResourcePixbuf("icons.bmp").release();
+    showPicture();
+
+    g_signal_connect(form1_, "key-press-event", G_CALLBACK(onForm1KeyPressEvent), this);
+    g_signal_connect(form1_, "notify::scale-factor", G_CALLBACK(onForm1ScaleFactorChanged), this);
+    g_signal_connect(control(ControlId::txtName), "activate", G_CALLBACK(onTxtNameActivate), this);
+    g_signal_connect(control(ControlId::cmdCreate), "clicked", G_CALLBACK(onCmdCreateClicked),
+                     this);
+    for (const ControlId id : layout::kOptionButtons) {
+        g_signal_connect(control(id), "clicked", G_CALLBACK(onChkClicked), this);
+    }
+
+    gtk_widget_show_all(fixed_);
+    gtk_widget_grab_focus(control(ControlId::txtName));
+}
+
+Form1::~Form1() {
+    g_signal_handlers_disconnect_by_data(form1_, this);
+    gtk_widget_destroy(form1_);
+    g_object_unref(form1_);
+    if (picture_ != nullptr) {
+        g_object_unref(picture_);
+    }
+}
+
+GtkWidget* Form1::control(ControlId id) const {
+    return controls_[indexOf(id)];
+}
+
+void Form1::createControls() {
+    for (const layout::Control& c : layout::kControls) {
+        GtkWidget* widget = createControl(c, controls_[indexOf(ControlId::chk0)]);
+        gtk_widget_set_name(widget, controlName(c.id));
+        const layout::Rect rect = layout::toPixels(c.twips, kLayoutDpi);
+        gtk_widget_set_size_request(widget, rect.width, rect.height);
+        gtk_fixed_put(GTK_FIXED(fixed_), widget, rect.left, rect.top);
+        controls_[indexOf(c.id)] = widget;
+    }
+}
+
+// Tab follows the layout's focus order. GTK lets only the selected option button take the
+// focus from Tab, so the group is one stop and the arrow keys move within it.
+void Form1::setFocusChain() {
+    GList* chain = nullptr;
+    for (const ControlId id : layout::focusSequence()) {
+        chain = g_list_append(chain, control(id));
+    }
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    gtk_container_set_focus_chain(GTK_CONTAINER(fixed_), chain);
+    G_GNUC_END_IGNORE_DEPRECATIONS
+    g_list_free(chain);
+}
+
+// Scales the picture to its frame at the screen's density, so it stays sharp at 2x.
+void Form1::showPicture() {
+    if (picture_ == nullptr) {
+        return;
+    }
+    const int scale = gtk_widget_get_scale_factor(form1_);
+    const layout::Rect frame =
+        layout::toPixels(layout::control(ControlId::Image1).twips, kLayoutDpi);
+    const PixbufPtr scaled(gdk_pixbuf_scale_simple(picture_, frame.width * scale,
+                                                   frame.height * scale, GDK_INTERP_BILINEAR));
+    cairo_surface_t* surface =
+        gdk_cairo_surface_create_from_pixbuf(scaled.get(), scale, gtk_widget_get_window(form1_));
+    gtk_image_set_from_surface(GTK_IMAGE(control(ControlId::Image1)), surface);
+    cairo_surface_destroy(surface);
+}
+
+std::string Form1::nameText() const {
+    return gtk_entry_get_text(GTK_ENTRY(control(ControlId::txtName)));
+}
+
+IconChoice Form1::selectedIcon() const {
+    for (std::size_t i = 0; i < layout::kOptionButtons.size(); ++i) {
+        if (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(control(layout::kOptionButtons[i])))) {
+            return static_cast<IconChoice>(i);
+        }
+    }
+    return IconChoice::None;
+}
+
+void Form1::setNameText(std::string_view text) {
+    gtk_entry_set_text(GTK_ENTRY(control(ControlId::txtName)), std::string(text).c_str());
+}
+
+void Form1::selectIcon(IconChoice icon) {
+    const auto index = static_cast<std::size_t>(icon);
+    if (index < layout::kOptionButtons.size()) {
+        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(control(layout::kOptionButtons[index])),
+                                     TRUE);
+    }
+}
+
+std::optional<std::filesystem::path> Form1::runSaveDialog(const SaveDialogSettings& settings) {
+    GtkWidget* dialog = gtk_file_chooser_dialog_new(
+        settings.title.c_str(), window(), GTK_FILE_CHOOSER_ACTION_SAVE, "_Cancel",
+        GTK_RESPONSE_CANCEL, "_Save", GTK_RESPONSE_ACCEPT, nullptr);
+    GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
+    gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
+    gtk_file_chooser_set_do_overwrite_confirmation(
+        chooser, (settings.options & kAskBeforeReplacing) != 0 ? TRUE : FALSE);
+    // There is no read-only check box to hide in GTK's dialog.
+    for (const SaveFilter& entry : parseSaveFilters(settings.filter)) {
+        GtkFileFilter* filter = gtk_file_filter_new();
+        gtk_file_filter_set_name(filter, entry.description.c_str());
+        for (const std::string& pattern : entry.patterns) {
+            gtk_file_filter_add_pattern(filter, caseInsensitivePattern(pattern).c_str());
+        }
+        gtk_file_chooser_add_filter(chooser, filter);
+    }
+    gtk_file_chooser_set_current_name(chooser, settings.fileName.c_str());
+
+    std::optional<std::filesystem::path> chosen;
+    if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
+        // In the file system's own encoding, which is what a path holds on Linux.
+        if (const GCharPtr fileName{gtk_file_chooser_get_filename(chooser)}) {
+            chosen = std::filesystem::path(fileName.get());
+        }
+    }
+    gtk_widget_destroy(dialog);
+    return chosen;
+}
+
+void Form1::showError(std::string_view text, std::string_view title) {
+    // Texts from the system may not be UTF-8; GTK would refuse to show them.
+    const GCharPtr validText{g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()))};
+    const GCharPtr validTitle{g_utf8_make_valid(title.data(), static_cast<gssize>(title.size()))};
+    GtkWidget* box = gtk_message_dialog_new(
+        window(), static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
+        GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s", validText.get());
+    gtk_window_set_title(GTK_WINDOW(box), validTitle.get());
+    gtk_dialog_run(GTK_DIALOG(box));
+    gtk_widget_destroy(box);
+}
+
+// Every typed character passes the key filter before the focused control sees it.
+bool Form1::previewKey(const GdkEventKey& event) {
+    const auto state = static_cast<GdkModifierType>(event.state);
+    const std::optional<std::int16_t> typed = typedCharacter(event.keyval, state);
+    if (!typed) {
+        return false;
+    }
+    const std::int16_t code = filterKey(*typed);
+    if (code == 0) {
+        return true;
+    }
+    if (gtk_window_get_focus(window()) != control(ControlId::txtName)) {
+        return false;  // buttons ignore typed characters, but Space still presses them
+    }
+    if (code == kBackspaceCode) {
+        if (event.keyval == GDK_KEY_BackSpace) {
+            return false;  // the name box's own Backspace, Ctrl+Backspace included
+        }
+        g_signal_emit_by_name(control(ControlId::txtName), "backspace");
+        return true;
+    }
+    typeIntoName(static_cast<char>(code));
+    return true;
+}
+
+// Inserts at the cursor, replacing the selection, as typing does.
+void Form1::typeIntoName(char code) {
+    GtkEditable* name = GTK_EDITABLE(control(ControlId::txtName));
+    gtk_editable_delete_selection(name);
+    gint position = gtk_editable_get_position(name);
+    const char text[] = {code, '\0'};
+    gtk_editable_insert_text(name, text, 1, &position);
+    gtk_editable_set_position(name, position);
+}
+
+gboolean Form1::onForm1KeyPressEvent(GtkWidget*, GdkEventKey* event, gpointer self) {
+    return static_cast<Form1*>(self)->previewKey(*event) ? TRUE : FALSE;
+}
+
+void Form1::onForm1ScaleFactorChanged(GObject*, GParamSpec*, gpointer self) {
+    static_cast<Form1*>(self)->showPicture();
+}
+
+// Picking an icon, by mouse or keyboard, sends the user straight back to the name.
+void Form1::onChkClicked(GtkButton*, gpointer self) {
+    // Without selecting: the name is being added to, not replaced.
+    gtk_entry_grab_focus_without_selecting(
+        GTK_ENTRY(static_cast<Form1*>(self)->control(ControlId::txtName)));
+}
+
+void Form1::onTxtNameActivate(GtkEntry*, gpointer self) {
+    gtk_button_clicked(GTK_BUTTON(static_cast<Form1*>(self)->control(ControlId::cmdCreate)));
+}
+
+void Form1::onCmdCreateClicked(GtkButton*, gpointer self) {
+    auto* form = static_cast<Form1*>(self);
+    try {
+        createRom(*form);
+    } catch (const std::exception& error) {
+        // An exception must not unwind through GTK's C frames.
+        form->showError(error.what(), kErrorTitle);
+    }
+}
+
+}  // namespace tilewright
