@@ -62,11 +62,11 @@ FEATURES = {
 HAIR = {
     "blue": {"hair": (40, 96, 240), "hair_light": (120, 176, 255), "hair_dark": (24, 48, 168)},
     "red": {"hair": (224, 40, 32), "hair_light": (255, 128, 88), "hair_dark": (144, 16, 24)},
-    "dark": {"hair": (72, 56, 56), "hair_light": (120, 100, 96), "hair_dark": (44, 34, 38)},
+    "dark": {"hair": (60, 46, 48), "hair_light": (108, 90, 88), "hair_dark": (36, 27, 32)},
 }
 SLASH = {
     "slash": (0, 56, 8),
-    "slash_light": (24, 96, 24),
+    "slash_light": (36, 112, 36),
     "slash_edge": (0, 32, 0),
 }
 GUN = {
@@ -200,68 +200,96 @@ def drawFace(width, height, hair):
     """One face, filling exactly width x height: bushy hair of the given colour over a pale
     violet-blue face with big eyes, in the manner of an arcade character portrait."""
     s = Sprite(width, height)
-    # The hair's back: wide enough to reach both sides, tall enough to reach the top.
-    s.fill(ellipse(0.5, 0.40, 0.5, 0.40), "hair")
-    s.fill(lambda u, v: v < 0.60 and abs(u - 0.5) < 0.47 and v > 0.30, "hair")
-    # Ears, then the face, whose jaw narrows towards the chin on the bottom row.
-    s.fill(ellipse(0.175, 0.60, 0.075, 0.11), "skin")
-    s.fill(ellipse(0.825, 0.60, 0.075, 0.11), "skin")
+
+    # The hair's mass: a dome with three spikes on the crown (the middle one reaches the top
+    # row) and straight sides that reach both edges beside the ears.
+    def dome(u, v):
+        du = abs(u - 0.5)
+        if v >= 0.40:
+            return v < 0.64 and du <= 0.5 - max(0.0, v - 0.56) * 2.5
+        return ((u - 0.5) / 0.5) ** 2 + ((v - 0.44) / 0.34) ** 2 <= 1.0
+
+    s.fill(dome, "hair")
+    for tip_u, tip_v in ((0.30, 0.05), (0.48, 0.0), (0.66, 0.05)):
+        s.fill(polygon([(tip_u - 0.13, 0.28), (tip_u + 0.01, tip_v), (tip_u + 0.07, tip_v),
+                        (tip_u + 0.13, 0.28)]), "hair")
+
+    # Ears, then the face, whose jaw narrows to the chin on the bottom row.
+    s.fill(ellipse(0.18, 0.60, 0.07, 0.10), "skin")
+    s.fill(ellipse(0.82, 0.60, 0.07, 0.10), "skin")
 
     def face(u, v):
         if v < 0.2:
             return False
-        half = 0.31 if v < 0.62 else 0.31 * math.sqrt(max(0.0, 1 - ((v - 0.62) / 0.40) ** 2))
-        return abs(u - 0.5) <= max(half, 0.085 if v < 1.0 else 0)
+        if v < 0.62:
+            half = 0.31
+        else:
+            half = 0.31 * math.sqrt(max(0.0, 1 - ((v - 0.62) / 0.40) ** 2))
+        return abs(u - 0.5) <= max(half, 0.09)
 
     s.fill(face, "skin")
-    # Jagged bangs across the forehead.
+
+    # Jagged bangs across the forehead, and locks over the temples.
     def bangs(u, v):
         if abs(u - 0.5) > 0.34:
             return False
-        phase = ((u - 0.5) / 0.13) % 1.0
+        phase = ((u - 0.5) / 0.125 + 0.5) % 1.0
         tooth = 1.0 - abs(phase * 2 - 1)
-        return v < 0.33 + 0.09 * tooth
+        return v < 0.32 + 0.10 * tooth
 
-    s.fill(bangs, "hair")
-    # Side locks down past the ears.
-    s.fill(lambda u, v: 0.30 < v < 0.52 and abs(u - 0.5) > 0.27, "hair", only=("skin",))
+    s.fill(bangs, "hair", only=("skin",))
+    s.fill(lambda u, v: 0.30 < v < 0.54 and abs(u - 0.5) > 0.26, "hair", only=("skin",))
 
-    # Shading: a light crown, dark hair edges, the face's right side in shadow.
-    s.fill(ellipse(0.40, 0.13, 0.22, 0.08), "hair_light", only=("hair",))
-    s.fill(lambda u, v: abs(u - 0.5) > 0.42 or v < 0.04, "hair_dark", only=("hair",))
-    s.fill(lambda u, v: u > 0.66 and v > 0.40, "skin_shade", only=("skin",))
-    s.fill(lambda u, v: u < 0.38 and 0.66 < v < 0.76, "skin_light", only=("skin",))
+    # Hair shading: a shine arc on the crown, dark roots between the bangs' points and along
+    # the sides, so the hair has volume at any size.
+    s.fill(lambda u, v: ellipse(0.45, 0.30, 0.34, 0.22)(u, v)
+           and not ellipse(0.47, 0.34, 0.30, 0.21)(u, v), "hair_light", only=("hair",))
+    s.fill(lambda u, v: abs(u - 0.5) > 0.43 or (v > 0.46 and abs(u - 0.5) > 0.36),
+           "hair_dark", only=("hair",))
+    # The face: shadow on its right side, following the jaw's curve, and under the hair.
+    s.fill(lambda u, v: not ellipse(0.44, 0.50, 0.29, 0.52)(u, v), "skin_shade",
+           only=("skin",))
+    for y in range(height - 1, 0, -1):
+        for x in range(width):
+            if s.cells[y][x] == "skin" and s.cells[y - 1][x] in ("hair", "hair_dark"):
+                s.cells[y][x] = "skin_shade"
 
-    # Eyes: placed in whole pixels so both look alike.
+    # Eyes, placed in whole pixels so both look alike: a lid line, the white and a tall pupil
+    # looking slightly inwards, with a glint.
     eye_w = max(3, round(width * 0.13))
-    eye_h = max(3, round(height * 0.15))
+    eye_h = max(3, round(height * 0.16))
     eye_top = round(height * 0.48)
-    gap = round(width * 0.09)
+    gap = round(width * 0.10)
     left_eye = width // 2 - gap // 2 - eye_w
     right_eye = width - left_eye - eye_w
-    for ex in (left_eye, right_eye):
+    for ex, inward in ((left_eye, 1), (right_eye, -1)):
         s.rect(ex, eye_top, eye_w, eye_h, "eye_white")
-        s.rect(ex, eye_top - 1, eye_w, 1, "lid")
-        pw = max(1, eye_w // 2)
+        s.rect(ex - (1 if inward > 0 else 0), eye_top - 1, eye_w + 1, 1, "lid")
+        pw = max(1, (eye_w + 1) // 2)
         ph = max(1, eye_h - 1)
-        px = ex + (eye_w - pw) // 2
-        s.rect(px, eye_top + eye_h - ph, pw, ph, "pupil")
-        # A glint keeps the eye alive when the picture is halved.
+        px = ex + (eye_w - pw if inward > 0 else 0) if eye_w >= 5 else ex + (eye_w - pw) // 2
+        s.rect(px, eye_top, pw, ph, "pupil")
         if eye_w >= 5:
-            s.put(px, eye_top + eye_h - ph, "eye_white")
-    # Brows in the hair's dark colour.
+            s.put(px + (0 if inward > 0 else pw - 1), eye_top, "eye_white")
+        s.rect(ex, eye_top + eye_h, eye_w, 1, "skin_shade")
+    # Brows in the hair's dark colour, just under the bangs.
     brow_top = eye_top - max(2, round(height * 0.08))
     for ex in (left_eye, right_eye):
         s.rect(ex, brow_top, eye_w, max(1, round(height * 0.04)), "hair_dark")
 
-    # Nose and mouth.
-    nose_y = round(height * 0.71)
-    s.rect(width // 2 - 1, nose_y, 2, max(1, round(height * 0.05)), "skin_deep")
-    mouth_w = max(3, round(width * 0.16))
-    mouth_y = round(height * 0.84)
+    # Nose: a shadow down one side; mouth: a small open smile.
+    nose_y = round(height * 0.68)
+    nose_h = max(1, round(height * 0.07))
+    s.rect(width // 2, nose_y, 1, nose_h, "skin_deep")
+    s.rect(width // 2 - 1, nose_y + nose_h, 2, 1, "skin_deep")
+    mouth_w = max(3, round(width * 0.18))
+    mouth_y = round(height * 0.83)
     mx = (width - mouth_w) // 2
-    s.rect(mx, mouth_y, mouth_w, max(1, round(height * 0.04)), "mouth_dark")
-    s.rect(mx + 1, mouth_y + max(1, round(height * 0.04)), mouth_w - 2, 1, "mouth")
+    s.rect(mx, mouth_y, mouth_w, 1, "mouth_dark")
+    if height >= 24:
+        s.rect(mx + 1, mouth_y + 1, mouth_w - 2, max(1, round(height * 0.04)), "mouth")
+        s.put(mx - 1, mouth_y - 1, "mouth_dark")
+        s.put(mx + mouth_w, mouth_y - 1, "mouth_dark")
 
     s.outline("outline")
     return s
@@ -270,63 +298,80 @@ def drawFace(width, height, hair):
 def drawSlash(width, height):
     """A dark green stroke from bottom left to top right."""
     s = Sprite(width, height)
-    t = 0.36
+    t = 0.46
     s.fill(polygon([(0.0, 1.0), (t, 1.0), (1.0, 0.0), (1.0 - t, 0.0)]), "slash")
-    s.fill(polygon([(t * 0.55, 1.0), (t * 0.75, 1.0), (1.0 - t * 0.25, 0.0),
-                    (1.0 - t * 0.45, 0.0)]), "slash_light", only=("slash",))
+    s.fill(polygon([(t * 0.15, 1.0), (t * 0.40, 1.0), (1.0 - t * 0.60, 0.0),
+                    (1.0 - t * 0.85, 0.0)]), "slash_light", only=("slash",))
     s.outline("slash_edge")
     return s
 
 
+def pixelPolygon(width, height, points):
+    """polygon() over points given in pixels of a width x height sprite."""
+    return polygon([(x / width, y / height) for x, y in points])
+
+
 def drawGun(width, height):
-    """A black pistol seen from its side, muzzle to the left."""
+    """A black pistol seen from its side, muzzle to the left: the hammer reaches the top row,
+    the grip the bottom row and the right edge."""
     s = Sprite(width, height)
     W, H = width, height
 
-    def px(x, y):
-        return (x / W, y / H)
+    def shape(points, name, only=None):
+        s.fill(pixelPolygon(W, H, points), name, only)
 
-    # Barrel and slide.
-    s.fill(polygon([px(0, 8), px(64, 8), px(64, 19), px(0, 19)]), "gun")
-    s.fill(polygon([px(18, 4), px(W, 4), px(W, 24), px(18, 24)]), "gun")
-    # Front sight and hammer.
-    s.fill(polygon([px(3, 4), px(8, 4), px(8, 8), px(3, 8)]), "gun")
-    s.fill(polygon([px(W - 10, 0), px(W - 3, 0), px(W, 4), px(W - 12, 4)]), "gun")
+    shape([(5, 8), (6, 7), (W - 3, 7), (W - 3, 19), (5, 19)], "gun")  # slide
+    shape([(0, 10), (6, 10), (6, 18), (0, 18)], "gun")  # muzzle
+    shape([(8, 4), (12, 4), (12, 8), (8, 8)], "gun")  # front sight
+    shape([(W - 13, 4), (W - 8, 4), (W - 8, 8), (W - 13, 8)], "gun")  # rear sight
+    shape([(W - 7, 8), (W - 5, 0), (W - 1, 1), (W - 2, 8)], "gun")  # hammer spur
+    shape([(10, 19), (W - 3, 19), (W - 3, 24), (10, 24), (10, 19)], "gun")  # frame
+    # Trigger guard: a loop hanging under the frame, and the trigger inside it.
+    shape([(24, 23), (48, 23), (48, 36), (32, 36), (24, 31)], "gun")
+    shape([(27, 25), (45, 25), (45, 33), (33, 33), (28, 29)], None)
+    shape([(38, 24), (41, 24), (43, 31), (40, 31)], "gun")
     # Grip, raked back, down to the bottom row.
-    s.fill(polygon([px(W - 30, 22), px(W, 22), px(W, H), px(W - 20, H)]), "gun")
-    # Trigger guard: a loop below the frame.
-    s.fill(polygon([px(W - 52, 22), px(W - 28, 22), px(W - 28, 37), px(W - 46, 37),
-                    px(W - 52, 30)]), "gun")
-    s.fill(polygon([px(W - 48, 24), px(W - 30, 24), px(W - 30, 34), px(W - 44, 34),
-                    px(W - 48, 29)]), None)
-    s.fill(polygon([px(W - 40, 24), px(W - 37, 24), px(W - 35, 31), px(W - 38, 31)]), "gun")
+    shape([(48, 22), (W - 3, 18), (W, H), (W - 24, H)], "gun")
 
-    # Shine along the top of the barrel and slide, and checkering on the grip.
-    s.rect(1, 9, 62, 1, "gun_shine")
-    s.rect(19, 5, W - 20, 1, "gun_shine")
-    s.rect(19, 14, W - 20, 1, "gun_grey")
-    for y in range(27, H - 3, 3):
-        for x in range(W - 24, W - 3, 3):
-            if s.get(x, y) == "gun":
+    # Shine and detail in dark greys, so that the black reads as metal.
+    s.rect(6, 8, W - 10, 1, "gun_shine")
+    s.rect(1, 11, 4, 1, "gun_shine")
+    s.rect(6, 19, W - 10, 1, "gun_grey")
+    for x in range(W - 22, W - 8, 2):
+        s.rect(x, 11, 1, 6, "gun_grey")
+    for x, y, w, h in ((40, 11, 14, 1), (40, 15, 14, 1), (40, 11, 1, 5), (53, 11, 1, 5)):
+        s.rect(x, y, w, h, "gun_grey")
+    # Checkering on the grip.
+    grip_panel = pixelPolygon(W, H, [(53, 25), (W - 6, 22), (W - 4, H - 4), (W - 22, H - 4)])
+    for y in range(26, H - 4, 3):
+        for x in range(W - 30 + (y % 2), W - 4, 3):
+            if s.get(x, y) == "gun" and grip_panel((x + 0.5) / W, (y + 0.5) / H):
                 s.put(x, y, "gun_grey")
+    s.rect(W - 24, H - 2, 24, 2, "gun_grey")
     return s
 
 
-def drawBurst(width, height):
-    """A light-blue muzzle flash: an eight-pointed star with a white-hot core."""
+def drawBurst(width, height, centre_x):
+    """A light-blue muzzle flash: an eight-pointed star with a white-hot core, its longest ray
+    pointing away from the gun, its centre at centre_x."""
     s = Sprite(width, height)
-    cx, cy = 0.55, 0.5
+    cy = height / 2
+    up = height / 2
+    # Rays on an ellipse that reaches from the flash's centre to the sprite's edges, so the
+    # flash is longest along the line of fire: eight long rays, short ones between them.
+
+    def reach(angle):
+        a = centre_x if math.cos(angle) < 0 else width - centre_x
+        return 1.0 / math.hypot(math.cos(angle) / a, math.sin(angle) / up)
 
     def star(scale):
-        pts = []
-        for k in range(16):
-            angle = math.pi * k / 8
-            r = (1.0 if k % 2 == 0 else 0.42) * scale
-            # Longer rays along the barrel's line.
-            stretch = 1.0 + 0.25 * abs(math.cos(angle))
-            pts.append((cx + 0.5 * r * stretch * math.cos(angle) / 1.25 * (1 / 0.9),
-                        cy + 0.5 * r * math.sin(angle)))
-        return polygon(pts)
+        points = []
+        for k in range(32):
+            angle = math.pi * k / 16
+            r = reach(angle) * (1.0, 0.5, 0.75, 0.5)[k % 4]
+            points.append((centre_x + scale * r * math.cos(angle),
+                           cy - scale * r * math.sin(angle)))
+        return pixelPolygon(width, height, points)
 
     s.fill(star(1.0), "burst")
     s.fill(star(0.55), "burst_core")
@@ -377,10 +422,19 @@ def mottledBackground(width, height, rng):
 PALETTE = {"outline": OUTLINE, **SKIN, **FEATURES, **SLASH, **GUN, **BURST}
 
 
+def isBackground(colour):
+    return all(lo <= c <= hi for c, (lo, hi) in zip(colour, BACKGROUND_RANGE))
+
+
 def paint(rows, sprite, left, top, hair=None):
     palette = dict(PALETTE)
     if hair is not None:
         palette.update(HAIR[hair])
+    # A drawing's colour inside the background's limits would blur the line between the two,
+    # on which the tests and anyone editing the picture rely.
+    for name, colour in palette.items():
+        if isBackground(colour):
+            raise ValueError(f"{name} {colour} lies within the background's colours")
     for y in range(sprite.height):
         for x in range(sprite.width):
             cell = sprite.cells[y][x]
@@ -410,9 +464,9 @@ def drawPicture():
     rows = mottledBackground(PICTURE_WIDTH, PICTURE_HEIGHT, rng)
     icon_parts = (
         (("face", 60, "blue"),),
-        (("face", 56, "dark"), ("slash", 22, None), ("face", 56, "red")),
+        (("face", 56, "dark"), ("slash", 26, None), ("face", 56, "red")),
         (("face", 56, "blue"), ("face", 56, "red")),
-        (("face", 54, "dark"), ("slash", 22, None), ("face", 54, "blue"), ("face", 54, "red")),
+        (("face", 54, "dark"), ("slash", 26, None), ("face", 54, "blue"), ("face", 54, "red")),
     )
     for box, parts in zip(ICON_BOXES, icon_parts):
         top, bottom = box[0], box[1]
@@ -422,20 +476,43 @@ def drawPicture():
                 paint(rows, drawFace(width, height, hair), x, top, hair)
             else:
                 paint(rows, drawSlash(width, height), x, top)
-    # The gun, its muzzle flash overlapping the barrel's end.
+    # The gun, its muzzle flash behind the barrel's end and centred on the bore.
     top, bottom, left, right = ICON_BOXES[4]
     height = bottom - top + 1
-    gun_width = 88
-    burst_width = (right - left + 1) - gun_width + 4
-    burst = drawBurst(burst_width, 27)
-    gun = drawGun(gun_width, height)
-    paint(rows, gun, right - gun_width + 1, top)
-    paint(rows, burst, left, top + 13 - burst.height // 2 + 1)
+    gun_width = 86
+    gun_left = right - gun_width + 1
+    bore = top + 14
+    burst_width = gun_left - left + 8
+    burst = drawBurst(burst_width, 2 * (bore - top) + 1, burst_width - 15)
+    paint(rows, burst, left, top)
+    paint(rows, drawGun(gun_width, height), gun_left, top)
     return rows
 
 
 # ---------------------------------------------------------------------------------------------
 # The application icon: icon 1's face on a tile of the window's green
+
+
+SMALL_FACE = (
+    "....######....",
+    "..##hhllhh##..",
+    ".#hlllhhhhhd#.",
+    "#hllhhhhhhhhd#",
+    "#hlhhhhhhhhhd#",
+    "#dhshhshhshhd#",
+    "#hssddssddszd#",
+    "#hsswpsspwszd#",
+    "#hsswpsspwszd#",
+    ".#sssssssszz#.",
+    ".#ssssssZszz#.",
+    "..#sssssszz#..",
+    "..#ssMMMMsz#..",
+    "....######....",
+)
+SMALL_FACE_LEGEND = {
+    "#": "outline", "h": "hair", "l": "hair_light", "d": "hair_dark", "s": "skin",
+    "z": "skin_shade", "Z": "skin_deep", "w": "eye_white", "p": "pupil", "M": "mouth_dark",
+}
 
 
 def drawAppIcon(size):
@@ -464,7 +541,13 @@ def drawAppIcon(size):
                 row.append(tile_green)
         rows.append(row)
     margin = max(1, size // 16)
-    face = drawFace(size - 2 * margin, size - 2 * margin, "blue")
+    if size < 24:
+        # Too few pixels for the drawn face to keep both eyes: a hand-placed one instead.
+        face = Sprite(14, 14)
+        face.stamp(0, 0, SMALL_FACE, SMALL_FACE_LEGEND)
+        margin = (size - 14) // 2
+    else:
+        face = drawFace(size - 2 * margin, size - 2 * margin, "blue")
     palette = dict(PALETTE)
     palette.update(HAIR["blue"])
     for y in range(face.height):
