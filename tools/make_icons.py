@@ -12,7 +12,6 @@ generator again gives the same bytes; the tests check that.
 import argparse
 import math
 import pathlib
-import struct
 import sys
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
@@ -48,7 +47,6 @@ BACKGROUND_TYPICAL = (16, 88, 16)
 OUTLINE = (40, 24, 72)  # deep violet: a sprite's edge, dark but never black
 SKIN = {
     "skin": (196, 188, 248),
-    "skin_light": (228, 224, 255),
     "skin_shade": (150, 140, 220),
     "skin_deep": (112, 100, 188),
 }
@@ -147,30 +145,20 @@ class Sprite:
                 if ch != ".":
                     self.put(left + dx, top + dy, legend[ch])
 
-    def outline(self, name, keep=()):
+    def outline(self, name):
         """Turns every painted cell that touches a transparent one (or the sprite's border)
         into `name`, the dark edge that makes a sprite read on any background."""
         edge = []
         for y in range(self.height):
             for x in range(self.width):
                 cell = self.cells[y][x]
-                if cell is None or cell in keep:
+                if cell is None:
                     continue
                 if any(self.get(x + dx, y + dy) is None
                        for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1))):
                     edge.append((x, y))
         for x, y in edge:
             self.cells[y][x] = name
-
-    def bounds(self):
-        xs = [x for row in self.cells for x, c in enumerate(row) if c is not None]
-        ys = [y for y, row in enumerate(self.cells) if any(c is not None for c in row)]
-        return min(xs), min(ys), max(xs), max(ys)
-
-    def mirrored(self):
-        out = Sprite(self.width, self.height)
-        out.cells = [list(reversed(row)) for row in self.cells]
-        return out
 
 
 def ellipse(cu, cv, ru, rv):
@@ -240,8 +228,7 @@ def drawFace(width, height, hair):
     s.fill(bangs, "hair", only=("skin",))
     s.fill(lambda u, v: 0.30 < v < 0.54 and abs(u - 0.5) > 0.26, "hair", only=("skin",))
 
-    # Hair shading: a shine arc on the crown, dark roots between the bangs' points and along
-    # the sides, so the hair has volume at any size.
+    # Hair shading: a shine arc on the crown and darker sides, so the hair has volume.
     s.fill(lambda u, v: ellipse(0.45, 0.30, 0.34, 0.22)(u, v)
            and not ellipse(0.47, 0.34, 0.30, 0.21)(u, v), "hair_light", only=("hair",))
     s.fill(lambda u, v: abs(u - 0.5) > 0.43 or (v > 0.46 and abs(u - 0.5) > 0.36),
@@ -277,7 +264,7 @@ def drawFace(width, height, hair):
     for ex in (left_eye, right_eye):
         s.rect(ex, brow_top, eye_w, max(1, round(height * 0.04)), "hair_dark")
 
-    # Nose: a shadow down one side; mouth: a small open smile.
+    # Nose: a short line of shadow; mouth: a small open smile.
     nose_y = round(height * 0.68)
     nose_h = max(1, round(height * 0.07))
     s.rect(width // 2, nose_y, 1, nose_h, "skin_deep")
@@ -352,8 +339,8 @@ def drawGun(width, height):
 
 
 def drawBurst(width, height, centre_x):
-    """A light-blue muzzle flash: an eight-pointed star with a white-hot core, its longest ray
-    pointing away from the gun, its centre at centre_x."""
+    """A light-blue muzzle flash centred at centre_x: a star of long and short rays around a
+    white-hot core, its longest ray pointing away from the gun."""
     s = Sprite(width, height)
     cy = height / 2
     up = height / 2
@@ -384,7 +371,7 @@ def drawBurst(width, height, centre_x):
 
 
 def mottledBackground(width, height, rng):
-    """Soft blotches of mid-green: value noise on an 8-pixel grid, a finer layer on a 3-pixel
+    """Soft blotches of mid-green: value noise on a 9-pixel grid, a finer layer on a 3-pixel
     grid, and a little grain, kept inside the background's limits."""
 
     def grid(step):
