@@ -2,7 +2,8 @@
 
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgtk-3-dev python3 clang-format)
 WINDOW_TEST_PACKAGES=(xvfb xauth xdotool imagemagick x11-utils)
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64)
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64
+    fonts-wine)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 # Installs those of the given Debian packages that are missing, with sudo when not root.
