@@ -1,0 +1,164 @@
+// The window as it opens: its controls' places at 96 and 144 dpi, its texts and colours, and
+// the state a user finds at start.
+#include <gtest/gtest.h>
+
+#include "tests/win32/window_test_support.h"
+#include "ui/layout.h"
+#include "ui/win32/wide_text.h"
+
+namespace tilewright {
+namespace {
+
+using layout::ControlId;
+using layout::ControlKind;
+using testing::ScriptedForm1;
+
+void expectLaidOutAt(const Form1& form, int dpi) {
+    RECT client{};
+    GetClientRect(form.handle(), &client);
+    EXPECT_EQ(client.right, layout::twipsToPixels(layout::kClientSize.width, dpi)) << dpi;
+    EXPECT_EQ(client.bottom, layout::twipsToPixels(layout::kClientSize.height, dpi)) << dpi;
+    for (const layout::Control& c : layout::kControls) {
+        const layout::Rect expected = layout::toPixels(c.twips, dpi);
+        const RECT actual = testing::rectInClient(form.handle(), form.control(c.id));
+        SCOPED_TRACE(::testing::Message() << "control " << static_cast<int>(c.id) << " at " << dpi);
+        EXPECT_EQ(actual.left, expected.left);
+        EXPECT_EQ(actual.top, expected.top);
+        EXPECT_EQ(actual.right - actual.left, expected.width);
+        EXPECT_EQ(actual.bottom - actual.top, expected.height);
+    }
+}
+
+// Every text must show whole in its box with the window's font.
+void expectTextsFit(const Form1& form) {
+    const HDC dc = GetDC(form.handle());
+    const HGDIOBJ previous = SelectObject(dc, form.font());
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    const UINT dpi = static_cast<UINT>(form.dpi());
+    for (const layout::Control& c : layout::kControls) {
+        const std::wstring text = toWide(c.text);
+        const layout::Rect box = layout::toPixels(c.twips, form.dpi());
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        SCOPED_TRACE(::testing::Message() << c.text << " at " << dpi << " dpi");
+        switch (c.kind) {
+            case ControlKind::Label:
+                EXPECT_LE(extent.cx, box.width);
+                EXPECT_LE(metrics.tmHeight - metrics.tmInternalLeading, box.height);
+                break;
+            case ControlKind::OptionButton:
+                EXPECT_LE(
+                    extent.cx + static_cast<LONG>(GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi)) + 4,
+                    box.width);
+                EXPECT_LE(metrics.tmHeight, box.height);
+                break;
+            case ControlKind::PushButton:
+                EXPECT_LE(extent.cx + 8, box.width);
+                EXPECT_LE(metrics.tmHeight + 4, box.height);
+                break;
+            case ControlKind::TextBox:
+                EXPECT_LE(metrics.tmHeight + 4, box.height);
+                break;
+            case ControlKind::Picture:
+                break;
+        }
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(form.handle(), dc);
+}
+
+TEST(Form1Layout, PlacesEveryControlAt96Dpi) {
+    ScriptedForm1 form;
+    ASSERT_EQ(form.dpi(), 96) << "the test display runs at 96 dpi";
+    expectLaidOutAt(form, 96);
+    expectTextsFit(form);
+}
+
+TEST(Form1Layout, LaysOutAgainWhenTheDpiChanges) {
+    ScriptedForm1 form;
+    RECT window{};
+    GetWindowRect(form.handle(), &window);
+    RECT suggested{window.left, window.top, window.left + (window.right - window.left) * 3 / 2,
+                   window.top + (window.bottom - window.top) * 3 / 2};
+    SendMessageW(form.handle(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(form.dpi(), 144);
+    expectLaidOutAt(form, 144);
+    expectTextsFit(form);
+    for (const layout::Control& c : layout::kControls) {
+        EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(form.control(c.id), WM_GETFONT, 0, 0)),
+                  form.font());
+    }
+
+    // And back, as when the window moves to the first monitor again.
+    GetWindowRect(form.handle(), &suggested);
+    SendMessageW(form.handle(), WM_DPICHANGED, MAKEWPARAM(96, 96),
+                 reinterpret_cast<LPARAM>(&suggested));
+    expectLaidOutAt(form, 96);
+}
+
+TEST(Form1Layout, IsAFixedSizeWindowWithTheTitleAndTexts) {
+    ScriptedForm1 form;
+    EXPECT_EQ(testing::windowText(form.handle()), L"Tilewright");
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(form.handle(), GWL_STYLE));
+    EXPECT_EQ(style & WS_THICKFRAME, 0u);
+    EXPECT_EQ(style & WS_MAXIMIZEBOX, 0u);
+    EXPECT_NE(style & WS_CAPTION, 0u);
+    EXPECT_EQ(testing::windowText(form.control(ControlId::Label1)), L"Name: (Max. 19 Characters)");
+    EXPECT_EQ(testing::windowText(form.control(ControlId::Label2)), L"Select Icon:");
+    EXPECT_EQ(testing::windowText(form.control(ControlId::chk0)), L"None");
+    EXPECT_EQ(testing::windowText(form.control(ControlId::chk3)), L"");
+    EXPECT_EQ(testing::windowText(form.control(ControlId::cmdCreate)), L"Create Rom (27C64)");
+}
+
+TEST(Form1Layout, OpensEmptyWithNoneSelectedAndTheNameBoxFocused) {
+    ScriptedForm1 form;
+    EXPECT_EQ(form.nameText(), "");
+    EXPECT_EQ(form.selectedIcon(), IconChoice::None);
+    int checked = 0;
+    for (const ControlId id : layout::kOptionButtons) {
+        checked += SendMessageW(form.control(id), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+    }
+    EXPECT_EQ(checked, 1);
+    EXPECT_EQ(GetFocus(), form.control(ControlId::txtName));
+}
+
+TEST(Form1Colours, LabelsAreWhiteOnTheGreenAndOptionButtonsWhiteOnGreen) {
+    ScriptedForm1 form;
+    const COLORREF green = RGB(0, 64, 0);
+    const COLORREF white = RGB(255, 255, 255);
+    const HDC dc = CreateCompatibleDC(nullptr);
+    for (const ControlId id :
+         {ControlId::Label1, ControlId::Label2, ControlId::chk0, ControlId::chk5}) {
+        SetTextColor(dc, RGB(1, 2, 3));
+        SetBkColor(dc, RGB(1, 2, 3));
+        SetBkMode(dc, OPAQUE);
+        const auto brush = reinterpret_cast<HBRUSH>(
+            SendMessageW(form.handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                         reinterpret_cast<LPARAM>(form.control(id))));
+        LOGBRUSH logBrush{};
+        ASSERT_NE(GetObjectW(brush, sizeof logBrush, &logBrush), 0);
+        EXPECT_EQ(logBrush.lbColor, green);
+        EXPECT_EQ(GetTextColor(dc), white);
+        if (layout::control(id).kind == ControlKind::Label) {
+            EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
+        } else {
+            EXPECT_EQ(GetBkColor(dc), green);
+        }
+    }
+    DeleteDC(dc);
+
+    // The client area itself is painted green.
+    const HDC memory = CreateCompatibleDC(nullptr);
+    const HBITMAP target = CreateCompatibleBitmap(GetDC(nullptr), 4, 4);
+    const HGDIOBJ previous = SelectObject(memory, target);
+    SendMessageW(form.handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0);
+    EXPECT_EQ(GetPixel(memory, 1, 1), green);
+    SelectObject(memory, previous);
+    DeleteObject(target);
+    DeleteDC(memory);
+}
+
+}  // namespace
+}  // namespace tilewright

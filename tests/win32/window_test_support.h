@@ -1,0 +1,61 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ui/win32/form1.h"
+#include "ui/win32/message_loop.h"
+#include "ui/win32/windows_api.h"
+
+namespace tilewright::testing {
+
+// Handles every queued message through the program's own message handling, for a while, so
+// that posted and injected input has arrived and been handled.
+void pumpMessages(Form1& form, int milliseconds = 50);
+
+// Posts a typed character to a control, as TranslateMessage posts it after a key press.
+void postChar(HWND target, wchar_t character);
+
+// Posts the press and release of a key to a control.
+void postKey(HWND target, UINT virtualKey);
+
+// Presses and releases keys on the keyboard (SendInput), holding down the modifiers.
+void typeKeys(const std::vector<WORD>& keys, const std::vector<WORD>& modifiers = {});
+
+// Clicks the left mouse button at the centre of a window, through the real mouse input.
+void clickCentre(HWND target);
+
+[[nodiscard]] std::wstring windowText(HWND window);
+[[nodiscard]] RECT rectInClient(HWND parent, HWND child);
+
+// The real window, shown and in front, with the save dialog and the message box replaced by
+// the answers the test sets, and a record of what they were asked.
+class ScriptedForm1 : public Form1 {
+public:
+    ScriptedForm1();
+
+    std::optional<std::filesystem::path> savePath;
+    std::vector<SaveDialogSettings> dialogs;
+    std::vector<std::pair<std::string, std::string>> errors;  // text, title
+
+    std::optional<std::filesystem::path> runSaveDialog(const SaveDialogSettings& settings) override;
+    void showError(std::string_view text, std::string_view title) override;
+};
+
+// A fresh empty folder in the temporary folder, removed with the object.
+class TemporaryFolder {
+public:
+    TemporaryFolder();
+    ~TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+    [[nodiscard]] const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+}  // namespace tilewright::testing

@@ -1,0 +1,504 @@
+#include "ui/win32/form1.h"
+
+#include <cstdint>
+#include <stdexcept>
+#include <system_error>
+
+#include <commctrl.h>
+#include <uxtheme.h>
+
+#include "rom/name_tiles.h"
+#include "ui/win32/picture.h"
+#include "ui/win32/resource_ids.h"
+#include "ui/win32/save_dialog.h"
+#include "ui/win32/wide_text.h"
+
+namespace tilewright {
+
+namespace {
+
+using layout::ControlId;
+using layout::ControlKind;
+
+constexpr wchar_t kClassName[] = L"TilewrightForm1";
+
+// A fixed-size window: a caption with the system menu and a minimise button, no sizing border
+// and no maximise button.
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kWindowExStyle = 0;
+
+// The dialog font at 8 points, the size that fits every text into the layout's boxes.
+constexpr wchar_t kFontFace[] = L"MS Shell Dlg 2";
+constexpr int kFontPoints = 8;
+
+// Command ids start above IDOK and IDCANCEL, which the dialog keys send for Enter and Escape.
+constexpr int kFirstCommandId = 1000;
+
+constexpr std::size_t indexOf(ControlId id) {
+    return static_cast<std::size_t>(id);
+}
+
+// controls_ and the command ids are indexed by ControlId, which must follow the table's order.
+static_assert([] {
+    for (std::size_t i = 0; i < layout::kControls.size(); ++i) {
+        if (indexOf(layout::kControls[i].id) != i) {
+            return false;
+        }
+    }
+    return true;
+}());
+
+constexpr int commandId(ControlId id) {
+    return kFirstCommandId + static_cast<int>(indexOf(id));
+}
+
+const layout::Control* controlForCommand(int id) {
+    const int index = id - kFirstCommandId;
+    if (index < 0 || index >= static_cast<int>(layout::kControls.size())) {
+        return nullptr;
+    }
+    return &layout::kControls[static_cast<std::size_t>(index)];
+}
+
+// The order in which the controls are created, which is their Z order and so the order Tab
+// moves through: the focus sequence, with the option buttons as one group in their on-screen
+// order chk0..chk5 at the place of the first of them, then the controls that take no focus.
+constexpr auto kCreationOrder = [] {
+    std::array<ControlId, layout::kControls.size()> order{};
+    std::size_t next = 0;
+    bool groupPlaced = false;
+    for (const ControlId id : layout::focusSequence()) {
+        if (layout::control(id).kind != ControlKind::OptionButton) {
+            order[next++] = id;
+        } else if (!groupPlaced) {
+            for (const ControlId option : layout::kOptionButtons) {
+                order[next++] = option;
+            }
+            groupPlaced = true;
+        }
+    }
+    for (const layout::Control& c : layout::kControls) {
+        if (!layout::takesFocus(c)) {
+            order[next++] = c.id;
+        }
+    }
+    return order;
+}();
+
+constexpr COLORREF toColorRef(layout::Rgb rgb) {
+    return RGB(rgb.red, rgb.green, rgb.blue);
+}
+
+const wchar_t* windowClassFor(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::Label:
+        case ControlKind::Picture:
+            return L"STATIC";
+        case ControlKind::TextBox:
+            return L"EDIT";
+        case ControlKind::OptionButton:
+        case ControlKind::PushButton:
+            return L"BUTTON";
+    }
+    return L"STATIC";
+}
+
+DWORD styleFor(const layout::Control& c) {
+    DWORD style = WS_CHILD | WS_VISIBLE;
+    if (layout::takesFocus(c) && c.kind != ControlKind::OptionButton) {
+        style |= WS_TABSTOP;
+    }
+    // Every control but the later option buttons starts a group, so that the arrow keys move
+    // within chk0..chk5 only.
+    if (c.kind != ControlKind::OptionButton || c.id == layout::kOptionButtons.front()) {
+        style |= WS_GROUP;
+    }
+    switch (c.kind) {
+        case ControlKind::Label:
+            return style | SS_LEFT | SS_NOPREFIX;
+        case ControlKind::TextBox:
+            return style | ES_LEFT | ES_AUTOHSCROLL;
+        case ControlKind::OptionButton:
+            return style | BS_AUTORADIOBUTTON;
+        case ControlKind::Picture:
+            return style | SS_OWNERDRAW;
+        case ControlKind::PushButton:
+            return style | BS_DEFPUSHBUTTON;
+    }
+    return style;
+}
+
+GdiHandle<HFONT> dialogFont(int dpi) {
+    return GdiHandle<HFONT>(CreateFontW(-MulDiv(kFontPoints, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE,
+                                        FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                        DEFAULT_PITCH | FF_DONTCARE, kFontFace));
+}
+
+void registerWindowClass(HINSTANCE module, WNDPROC procedure) {
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExW(module, kClassName, &existing)) {
+        return;
+    }
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = module;
+    windowClass.hIcon = static_cast<HICON>(
+        LoadImageW(module, MAKEINTRESOURCEW(TILEWRIGHT_IDI_APP), IMAGE_ICON,
+                   GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+    windowClass.hIconSm = static_cast<HICON>(
+        LoadImageW(module, MAKEINTRESOURCEW(TILEWRIGHT_IDI_APP), IMAGE_ICON,
+                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kClassName;
+    if (RegisterClassExW(&windowClass) == 0) {
+        throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
+                                "cannot register the window class");
+    }
+}
+
+}  // namespace
+
+Form1::Form1(HINSTANCE module)
+    : background_(CreateSolidBrush(toColorRef(layout::kBackground))),
+      picture_(loadIconPicture(module)) {
+    INITCOMMONCONTROLSEX commonControls{sizeof commonControls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&commonControls);
+    registerWindowClass(module, &Form1::windowProc);
+
+    // `this` arrives with WM_NCCREATE in lpCreateParams.
+    const HWND created = CreateWindowExW(
+        kWindowExStyle, kClassName, toWide(layout::kWindowTitle).c_str(), kWindowStyle,
+        CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, module, this);
+    if (created == nullptr) {
+        throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
+                                "cannot create the main window");
+    }
+    createControls(module);
+    const int dpi = static_cast<int>(GetDpiForWindow(window_));
+    layoutControls(dpi);
+    RECT frame{};
+    GetWindowRect(window_, &frame);
+    placeWindow(dpi, {frame.left, frame.top});
+    selectIcon(IconChoice::None);
+    focusBeforeDeactivation_ = control(ControlId::txtName);
+}
+
+Form1::~Form1() {
+    if (window_ != nullptr) {
+        quitWhenDestroyed_ = false;
+        DestroyWindow(window_);
+    }
+}
+
+void Form1::show(int showCommand) {
+    ShowWindow(window_, showCommand);
+    UpdateWindow(window_);
+}
+
+HWND Form1::control(ControlId id) const noexcept {
+    return controls_[indexOf(id)];
+}
+
+void Form1::createControls(HINSTANCE module) {
+    HWND previous = HWND_TOP;
+    for (const ControlId id : kCreationOrder) {
+        const layout::Control& c = layout::control(id);
+        const HWND created = CreateWindowExW(
+            c.kind == ControlKind::TextBox ? WS_EX_CLIENTEDGE : 0, windowClassFor(c.kind),
+            toWide(c.text).c_str(), styleFor(c), 0, 0, 0, 0, window_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(commandId(id))), module, nullptr);
+        if (created == nullptr) {
+            throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
+                                    "cannot create the window's controls");
+        }
+        // Pin the Z order to the creation order: it is the order Tab follows.
+        SetWindowPos(created, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = created;
+        controls_[indexOf(id)] = created;
+        if (c.kind == ControlKind::OptionButton) {
+            // Themed option buttons ignore the text colour; classic ones take white on green.
+            SetWindowTheme(created, L"", L"");
+        }
+    }
+    // The name box takes names of any length; the Create command refuses the long ones.
+    SendMessageW(control(ControlId::txtName), EM_SETLIMITTEXT, 0, 0);
+}
+
+void Form1::layoutControls(int dpi) {
+    dpi_ = dpi;
+    GdiHandle<HFONT> font = dialogFont(dpi);
+    for (const layout::Control& c : layout::kControls) {
+        const layout::Rect r = layout::toPixels(c.twips, dpi);
+        const HWND h = control(c.id);
+        SetWindowPos(h, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    }
+    // The controls use the new font now; the old one can go.
+    font_ = std::move(font);
+    InvalidateRect(window_, nullptr, TRUE);
+}
+
+void Form1::placeWindow(int dpi, POINT topLeft) {
+    const SIZE size = windowSizeFor(dpi);
+    SetWindowPos(window_, nullptr, topLeft.x, topLeft.y, size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    // Where the frame does not scale with the DPI as predicted (older systems, Wine), correct
+    // the size by what the client area really came out as.
+    RECT client{};
+    GetClientRect(window_, &client);
+    const int missingWidth = layout::twipsToPixels(layout::kClientSize.width, dpi) - client.right;
+    const int missingHeight =
+        layout::twipsToPixels(layout::kClientSize.height, dpi) - client.bottom;
+    if (missingWidth != 0 || missingHeight != 0) {
+        SetWindowPos(window_, nullptr, 0, 0, size.cx + missingWidth, size.cy + missingHeight,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+SIZE Form1::windowSizeFor(int dpi) const {
+    RECT frame{0, 0, layout::twipsToPixels(layout::kClientSize.width, dpi),
+               layout::twipsToPixels(layout::kClientSize.height, dpi)};
+    AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, kWindowExStyle, static_cast<UINT>(dpi));
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+bool Form1::preprocessMessage(MSG& message) {
+    if (window_ == nullptr || (message.hwnd != window_ && !IsChild(window_, message.hwnd))) {
+        return false;
+    }
+    if (message.message == WM_CHAR) {
+        // filterKey takes 16-bit signed character codes; UTF-16 units beyond that range
+        // (surrogates, private use) have no tile and are swallowed like any such character.
+        if (message.wParam > 0x7FFF) {
+            return true;
+        }
+        const std::int16_t filtered = filterKey(static_cast<std::int16_t>(message.wParam));
+        if (filtered == 0) {
+            return true;
+        }
+        message.wParam = static_cast<WPARAM>(static_cast<std::uint16_t>(filtered));
+    }
+    return IsDialogMessageW(window_, &message) != FALSE;
+}
+
+std::string Form1::nameText() const {
+    const HWND box = control(ControlId::txtName);
+    const int length = GetWindowTextLengthW(box);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(box, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(copied));
+    return toUtf8(text);
+}
+
+IconChoice Form1::selectedIcon() const {
+    for (std::size_t i = 0; i < layout::kOptionButtons.size(); ++i) {
+        if (SendMessageW(control(layout::kOptionButtons[i]), BM_GETCHECK, 0, 0) == BST_CHECKED) {
+            return static_cast<IconChoice>(i);
+        }
+    }
+    return IconChoice::None;
+}
+
+void Form1::setNameText(std::string_view text) {
+    SetWindowTextW(control(ControlId::txtName), toWide(text).c_str());
+}
+
+void Form1::selectIcon(IconChoice icon) {
+    const auto index = static_cast<std::size_t>(icon);
+    if (index >= layout::kOptionButtons.size()) {
+        throw std::invalid_argument("no option button for this icon");
+    }
+    CheckRadioButton(window_, commandId(layout::kOptionButtons.front()),
+                     commandId(layout::kOptionButtons.back()),
+                     commandId(layout::kOptionButtons[index]));
+    keepSelectedOptionAsTabStop();
+}
+
+std::optional<std::filesystem::path> Form1::runSaveDialog(const SaveDialogSettings& settings) {
+    return showSaveDialog(window_, settings);
+}
+
+void Form1::showError(std::string_view text, std::string_view title) {
+    MessageBoxW(window_, toWide(text).c_str(), toWide(title).c_str(), MB_OK | MB_ICONERROR);
+}
+
+LRESULT CALLBACK Form1::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Form1* self = nullptr;
+    if (message == WM_NCCREATE) {
+        self = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    }
+    if (self == nullptr) {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return self->handleMessage(message, wParam, lParam);
+}
+
+LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_ACTIVATE:
+            onActivate(wParam);
+            return 0;
+        case WM_SETFOCUS:
+            focusControl(focusBeforeDeactivation_);
+            return 0;
+        case WM_COMMAND:
+            onCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_CTLCOLORSTATIC:
+            return onControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_DRAWITEM: {
+            const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (item.CtlID == static_cast<UINT>(commandId(ControlId::Image1))) {
+                onDrawPicture(item);
+                return TRUE;
+            }
+            break;
+        }
+        case WM_ERASEBKGND: {
+            RECT client{};
+            GetClientRect(window_, &client);
+            FillRect(reinterpret_cast<HDC>(wParam), &client, background_.get());
+            return TRUE;
+        }
+        case DM_GETDEFID:
+            return MAKELRESULT(commandId(ControlId::cmdCreate), DC_HASDEFID);
+        case WM_NEXTDLGCTL:
+            onNextControl(wParam, lParam);
+            return 0;
+        case WM_GETDPISCALEDSIZE:
+            *reinterpret_cast<SIZE*>(lParam) = windowSizeFor(static_cast<int>(wParam));
+            return TRUE;
+        case WM_DPICHANGED:
+            onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
+        case WM_DESTROY:
+            if (quitWhenDestroyed_) {
+                PostQuitMessage(0);
+            }
+            return 0;
+        case WM_NCDESTROY: {
+            const HWND window = window_;
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            window_ = nullptr;
+            return DefWindowProcW(window, message, wParam, lParam);
+        }
+        default:
+            break;
+    }
+    return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+void Form1::focusControl(HWND target) {
+    SetFocus(target != nullptr ? target : control(ControlId::txtName));
+}
+
+void Form1::keepSelectedOptionAsTabStop() {
+    // Only the selected option button is a tab stop, so Tab reaches the group at its selection
+    // and the group counts once in the Tab order.
+    for (const ControlId id : layout::kOptionButtons) {
+        const HWND option = control(id);
+        const auto style = static_cast<DWORD>(GetWindowLongPtrW(option, GWL_STYLE));
+        const bool selected = SendMessageW(option, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        const DWORD wanted = selected ? (style | WS_TABSTOP) : (style & ~DWORD{WS_TABSTOP});
+        if (wanted != style) {
+            SetWindowLongPtrW(option, GWL_STYLE, static_cast<LONG_PTR>(wanted));
+        }
+    }
+}
+
+void Form1::onActivate(WPARAM wParam) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        // Remember the focus so that it comes back to the same control after a dialog or a
+        // switch to another program.
+        const HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(window_, focus)) {
+            focusBeforeDeactivation_ = focus;
+        }
+    } else if (HIWORD(wParam) == 0) {
+        focusControl(focusBeforeDeactivation_);
+    }
+}
+
+void Form1::onCommand(int id, int code) {
+    const layout::Control* c = controlForCommand(id);
+    if (c == nullptr || code != BN_CLICKED) {
+        return;  // includes IDOK and IDCANCEL from Enter and Escape, which mean nothing here
+    }
+    if (c->kind == ControlKind::OptionButton) {
+        onOptionClicked();
+    } else if (c->id == ControlId::cmdCreate) {
+        onCreateClicked();
+    }
+}
+
+void Form1::onOptionClicked() {
+    keepSelectedOptionAsTabStop();
+    // Typing goes on in the name after an icon is picked.
+    focusControl(control(ControlId::txtName));
+}
+
+void Form1::onCreateClicked() {
+    // No exception may cross the window procedure back into Windows.
+    try {
+        createRom(*this);
+    } catch (const std::exception& error) {
+        showError(error.what(), kErrorTitle);
+    }
+}
+
+LRESULT Form1::onControlColor(HDC dc, HWND target) {
+    const layout::Control* c = controlForCommand(GetDlgCtrlID(target));
+    if (c == nullptr) {
+        return DefWindowProcW(window_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                              reinterpret_cast<LPARAM>(target));
+    }
+    if (c->kind == ControlKind::Label) {
+        SetTextColor(dc, toColorRef(layout::kLabelText));
+        SetBkMode(dc, TRANSPARENT);
+    } else {
+        SetTextColor(dc, toColorRef(layout::kOptionText));
+        SetBkColor(dc, toColorRef(layout::kBackground));
+    }
+    return reinterpret_cast<LRESULT>(background_.get());
+}
+
+void Form1::onDrawPicture(const DRAWITEMSTRUCT& item) {
+    if (picture_) {
+        drawPictureScaled(item.hDC, picture_.get(), item.rcItem);
+    } else {
+        FillRect(item.hDC, &item.rcItem, background_.get());
+    }
+}
+
+void Form1::onDpiChanged(int dpi, const RECT& suggested) {
+    layoutControls(dpi);
+    placeWindow(dpi, {suggested.left, suggested.top});
+}
+
+void Form1::onNextControl(WPARAM wParam, LPARAM lParam) {
+    // Tab and Shift+Tab arrive here from the dialog keys (or a direct request to focus one
+    // control, when lParam is set).
+    HWND next = nullptr;
+    if (LOWORD(lParam) != 0) {
+        next = reinterpret_cast<HWND>(wParam);
+    } else {
+        const HWND focus = GetFocus();
+        next = GetNextDlgTabItem(window_, IsChild(window_, focus) ? focus : nullptr, wParam != 0);
+    }
+    if (next == nullptr) {
+        return;
+    }
+    SetFocus(next);
+    if ((SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0) {
+        SendMessageW(next, EM_SETSEL, 0, -1);
+    }
+}
+
+}  // namespace tilewright

@@ -1,0 +1,72 @@
+#include "ui/win32/save_dialog.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include <commdlg.h>
+
+#include "ui/win32/wide_text.h"
+
+namespace tilewright {
+
+namespace {
+
+// Room for the longest path Windows handles, far beyond MAX_PATH.
+constexpr std::size_t kPathBufferSize = 32768;
+
+}  // namespace
+
+std::wstring dialogFilter(std::string_view filter) {
+    std::wstring result = toWide(filter);
+    std::replace(result.begin(), result.end(), L'|', L'\0');
+    result.push_back(L'\0');
+    result.push_back(L'\0');
+    return result;
+}
+
+DWORD dialogFlags(unsigned options) {
+    DWORD flags = OFN_EXPLORER | OFN_NOCHANGEDIR;
+    if ((options & kAskBeforeReplacing) != 0) {
+        flags |= OFN_OVERWRITEPROMPT;
+    }
+    if ((options & kHideReadOnly) != 0) {
+        flags |= OFN_HIDEREADONLY;
+    }
+    return flags;
+}
+
+std::optional<std::filesystem::path> showSaveDialog(HWND owner,
+                                                    const SaveDialogSettings& settings) {
+    const std::wstring filter = dialogFilter(settings.filter);
+    const std::wstring title = toWide(settings.title);
+    const std::wstring initialName = toWide(settings.fileName);
+
+    std::vector<wchar_t> path(kPathBufferSize, L'\0');
+    std::copy_n(initialName.begin(), std::min(initialName.size(), path.size() - 1), path.begin());
+
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = filter.c_str();
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = path.data();
+    dialog.nMaxFile = static_cast<DWORD>(path.size());
+    dialog.lpstrTitle = title.c_str();
+    dialog.Flags = dialogFlags(settings.options);
+
+    if (GetSaveFileNameW(&dialog)) {
+        return std::filesystem::path(std::wstring(path.data()));
+    }
+    const DWORD error = CommDlgExtendedError();
+    if (error != 0) {
+        // Not a cancel: say so rather than let it pass for one.
+        wchar_t text[96];
+        std::swprintf(text, std::size(text), L"The save dialog could not be shown (error 0x%04lX).",
+                      static_cast<unsigned long>(error));
+        MessageBoxW(owner, text, toWide(kErrorTitle).c_str(), MB_OK | MB_ICONERROR);
+    }
+    return std::nullopt;
+}
+
+}  // namespace tilewright
