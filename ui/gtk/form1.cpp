@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "rom/name_tiles.h"
+#include "ui/gtk/control_name.h"
 #include "ui/gtk/key_preview.h"
 #include "ui/gtk/save_filter.h"
 
@@ -29,36 +30,6 @@ struct GFree {
 };
 using PixbufPtr = std::unique_ptr<GdkPixbuf, GObjectUnref>;
 using GCharPtr = std::unique_ptr<gchar, GFree>;
-
-// The widget names are the controls' own names, so the style sheet and GTK's inspector can
-// refer to them.
-const char* controlName(ControlId id) {
-    switch (id) {
-        case ControlId::Label1:
-            return "Label1";
-        case ControlId::txtName:
-            return "txtName";
-        case ControlId::Label2:
-            return "Label2";
-        case ControlId::chk0:
-            return "chk0";
-        case ControlId::chk1:
-            return "chk1";
-        case ControlId::chk2:
-            return "chk2";
-        case ControlId::chk3:
-            return "chk3";
-        case ControlId::chk4:
-            return "chk4";
-        case ControlId::chk5:
-            return "chk5";
-        case ControlId::Image1:
-            return "Image1";
-        case ControlId::cmdCreate:
-            return "cmdCreate";
-    }
-    return "";
-}
 
 std::size_t indexOf(ControlId id) {
     return static_cast<std::size_t>(id);
@@ -205,6 +176,7 @@ GtkWidget* Form1::control(ControlId id) const {
 void Form1::createControls() {
     for (const layout::Control& c : layout::kControls) {
         GtkWidget* widget = createControl(c, controls_[indexOf(ControlId::chk0)]);
+        // Named as the control, so the style sheet and GTK's inspector can refer to it.
         gtk_widget_set_name(widget, controlName(c.id));
         const layout::Rect rect = layout::toPixels(c.twips, kLayoutDpi);
         gtk_widget_set_size_request(widget, rect.width, rect.height);

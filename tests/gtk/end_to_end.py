@@ -1,0 +1,220 @@
+#!/usr/bin/env python3
+"""Uses the real tilewright program as a person would, through the X server with xdotool:
+types a name, picks an icon, presses Create, answers the real save dialog and checks the file
+that comes out. Also: a name that is too long, and replacing an existing file. Saves a
+screenshot of the window at start. Needs a display (the test command provides Xvfb)."""
+
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+ARGS = None
+SAVE_TITLE = "Select a folder to save file in."
+TIMEOUT = 20.0  # seconds; the sanitizer build starts slowly
+
+# The tile codes of the name characters, written out here once more on purpose, so the
+# program's output is checked against an independent reading of the format.
+TILES = {**{chr(48 + i): i for i in range(10)}, **{chr(65 + i): 0x0A + i for i in range(26)},
+         ".": 0x24, "'": 0x25, "!": 0x26, "-": 0x27, '"': 0x29, ",": 0x2A, " ": 0x3F}
+ICON_FIELDS = {0: b"\x3f\x3f\x3f\x3f", 3: b"\x3f\xfd\xfe\x3f"}
+
+
+def expected_image(name, icon):
+    image = bytearray(8192)
+    field = bytearray(b"\x3e" * 19 + ICON_FIELDS[icon])
+    for i, c in enumerate(name):
+        field[i] = TILES[c]
+    field[len(name)] = 0x3F
+    image[0x1000:0x1002] = b"PC"
+    image[0x1002:0x1019] = field
+    return bytes(image)
+
+
+def xdotool(*args, check=True):
+    result = subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True)
+    if check and result.returncode != 0:
+        raise AssertionError(f"xdotool {' '.join(map(str, args))}: {result.stderr.strip()}")
+    return result.stdout.strip()
+
+
+def wait_for(condition, what, timeout=TIMEOUT):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.1)
+    raise AssertionError(f"timed out waiting for {what}")
+
+
+class TilewrightEndToEnd(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="tilewright-e2e-")
+        self.layout = {}
+        for line in subprocess.run([ARGS.layout], capture_output=True, text=True,
+                                   check=True).stdout.splitlines():
+            name, *numbers = line.split()
+            self.layout[name] = tuple(int(n) for n in numbers)
+        env = dict(os.environ, NO_AT_BRIDGE="1")
+        self.program = subprocess.Popen([ARGS.program], cwd=self.folder, env=env)
+        self.main = wait_for(lambda: self.window_named("^Tilewright$"), "the main window")
+        self.focus(self.main)
+
+    def tearDown(self):
+        self.assertIsNone(self.program.poll(), "the program ended by itself")
+        self.program.terminate()
+        self.program.wait(timeout=TIMEOUT)
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    # ---- helpers ----
+
+    def windows(self):
+        out = xdotool("search", "--onlyvisible", "--pid", self.program.pid, check=False)
+        return out.split()
+
+    def window_named(self, pattern):
+        for window in self.windows():
+            if re.search(pattern, xdotool("getwindowname", window, check=False)):
+                return window
+        return None
+
+    def focus(self, window):
+        # The test display has no window manager to give a new window the keyboard.
+        xdotool("windowfocus", "--sync", window)
+
+    def click(self, control):
+        left, top, width, height = self.layout[control]
+        xdotool("mousemove", "--window", self.main, left + width // 2, top + height // 2)
+        xdotool("click", "1")
+
+    def type(self, text):
+        xdotool("type", "--delay", "30", text)
+
+    def key(self, *keys):
+        xdotool("key", "--delay", "30", *keys)
+
+    def files(self):
+        return sorted(os.listdir(self.folder))
+
+    def read(self, name):
+        with open(os.path.join(self.folder, name), "rb") as f:
+            return f.read()
+
+    def save_dialog(self):
+        dialog = wait_for(lambda: self.window_named("^" + re.escape(SAVE_TITLE) + "$"),
+                          "the save dialog")
+        self.focus(dialog)
+        return dialog
+
+    def wait_until_only_main_window(self):
+        wait_for(lambda: self.windows() == [self.main], "the dialogs to close")
+
+    # ---- the tests ----
+
+    def test_window_at_start(self):
+        os.makedirs(ARGS.screenshots, exist_ok=True)
+        shot = os.path.join(ARGS.screenshots, "tilewright-start.png")
+        time.sleep(0.5)  # let it finish drawing
+        subprocess.run(["import", "-window", self.main, shot], check=True)
+        size = subprocess.run(["identify", "-format", "%w %h", shot], capture_output=True,
+                              text=True, check=True).stdout.split()
+        self.assertEqual([int(n) for n in size], list(self.layout["Form1"][2:]))
+        corner = subprocess.run(["convert", shot, "-format", "%[pixel:p{2,2}]", "info:"],
+                                capture_output=True, text=True, check=True).stdout
+        self.assertIn(corner.strip(), ("srgb(0,64,0)", "rgb(0,64,0)"))
+        print(f"screenshot: {shot}")
+
+    def test_space_race_with_two_faces(self):
+        self.type("space race")
+        self.click("chk3")
+        self.click("cmdCreate")
+        self.save_dialog()
+        # Keep the offered name, put the folder in front of it.
+        self.key("Home")
+        self.type(self.folder + "/")
+        self.key("Return")
+        self.wait_until_only_main_window()
+        path = "SPACE RACE"
+        wait_for(lambda: path in self.files() and len(self.read(path)) == 8192, "the file")
+        self.assertEqual(self.files(), [path])  # no extension added, nothing else left
+        self.assertEqual(self.read(path), expected_image("SPACE RACE", 3))
+
+        # The window was reset: the next name starts empty with no icon.
+        self.focus(self.main)
+        self.type("ok")
+        self.key("Return")  # Enter in the name box presses Create
+        self.save_dialog()
+        self.key("Home")
+        self.type(self.folder + "/")
+        self.key("Return")
+        self.wait_until_only_main_window()
+        wait_for(lambda: "OK" in self.files(), "the second file")
+        self.assertEqual(self.read("OK"), expected_image("OK", 0))
+
+    def test_twenty_characters_bring_up_the_error_box(self):
+        self.type("abcdefghijklmnopqrst")
+        self.click("cmdCreate")
+        box = wait_for(lambda: self.window_named("^Error$"), "the Error box")
+        time.sleep(0.5)
+        self.assertIsNone(self.window_named(re.escape(SAVE_TITLE)))
+        self.focus(box)
+        self.key("Return")
+        self.wait_until_only_main_window()
+        self.assertEqual(self.files(), [])
+
+        # The long name is still there: removing one character makes it acceptable.
+        self.focus(self.main)
+        self.click("txtName")
+        self.key("End", "BackSpace")
+        self.click("cmdCreate")
+        self.save_dialog()
+        self.key("Home")
+        self.type(self.folder + "/")
+        self.key("Return")
+        self.wait_until_only_main_window()
+        wait_for(lambda: self.files() == ["ABCDEFGHIJKLMNOPQRS"], "the 19-character file")
+
+    def test_replacing_an_existing_file_is_asked_first(self):
+        old = os.path.join(self.folder, "OLD.BIN")
+        with open(old, "wb") as f:
+            f.write(b"old contents")
+        self.type("space race")
+        self.click("chk3")
+        self.click("cmdCreate")
+        dialog = self.save_dialog()
+        self.key("ctrl+a")
+        self.type(old)
+        self.key("Return")
+        question = wait_for(lambda: [w for w in self.windows() if w not in (self.main, dialog)],
+                            "the question before replacing")[0]
+        time.sleep(0.3)
+        self.assertEqual(self.read("OLD.BIN"), b"old contents")
+        self.focus(question)
+        self.key("alt+r")  # "Replace"
+        self.wait_until_only_main_window()
+        wait_for(lambda: len(self.read("OLD.BIN")) == 8192, "the replaced file")
+        self.assertEqual(self.read("OLD.BIN"), expected_image("SPACE RACE", 3))
+        self.assertEqual(self.files(), ["OLD.BIN"])
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--layout", required=True)
+    parser.add_argument("--screenshots", required=True)
+    ARGS, rest = parser.parse_known_args()
+    if not os.environ.get("DISPLAY"):
+        print("This test drives the window and needs a display (run it under xvfb-run).")
+        return 1
+    return 0 if unittest.main(argv=[sys.argv[0], "-v", *rest], exit=False).result.wasSuccessful() else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,402 @@
+// The real Linux window in this process: its layout, key filter, focus and Create command,
+// driven through GTK's event dispatch on the test display.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "rom/rom_image.h"
+#include "tests/gtk/window_driver.h"
+#include "ui/gtk/control_name.h"
+#include "ui/gtk/form1.h"
+#include "ui/layout.h"
+
+// GTK and fontconfig keep caches for the life of the process, which LeakSanitizer would report;
+// only this GUI test turns leak checking off.
+extern "C" const char* __asan_default_options() {
+    return "detect_leaks=0";
+}
+
+namespace tilewright {
+namespace {
+
+using layout::ControlId;
+using test::DialogAnswers;
+using test::pressKey;
+using test::typeText;
+
+constexpr int kDpi = 96;
+
+std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// As the user does: GTK asks before replacing a file only when its Save button is pressed.
+void pressSave(GtkDialog* dialog) {
+    GtkWidget* save = gtk_dialog_get_widget_for_response(dialog, GTK_RESPONSE_ACCEPT);
+    EXPECT_NE(save, nullptr);
+    if (save != nullptr) {
+        gtk_button_clicked(GTK_BUTTON(save));
+    } else {
+        gtk_dialog_response(dialog, GTK_RESPONSE_CANCEL);
+    }
+}
+
+class Form1Test : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!test::initGtk()) {
+            GTEST_SKIP() << "no display";
+        }
+        form_ = std::make_unique<Form1>();
+        // Active, as a window the user works in is: GTK moves the focus by Tab only there.
+        gtk_widget_show(window());
+        ASSERT_TRUE(test::waitUntil([&] {
+            return gtk_widget_get_mapped(window()) &&
+                   gtk_widget_get_allocated_width(control(ControlId::cmdCreate)) > 1;
+        }));
+        test::activate(window());
+        ASSERT_TRUE(test::waitUntil([&] { return gtk_window_is_active(form_->window()); }));
+        folder_ = std::filesystem::temp_directory_path() /
+                  ("tilewright-gtk-" + std::to_string(::getpid()));
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directories(folder_);
+    }
+
+    void TearDown() override {
+        form_.reset();
+        test::processEvents();
+        std::filesystem::remove_all(folder_);
+    }
+
+    GtkWidget* window() const { return GTK_WIDGET(form_->window()); }
+    GtkWidget* control(ControlId id) const { return form_->control(id); }
+    GtkWidget* focus() const { return gtk_window_get_focus(form_->window()); }
+    bool isActive(ControlId id) const {
+        return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(control(id))) != FALSE;
+    }
+    std::string name() const { return form_->nameText(); }
+
+    std::unique_ptr<Form1> form_;
+    std::filesystem::path folder_;
+};
+
+// ---- Layout, texts and colours ----
+
+TEST_F(Form1Test, EveryControlHasItsLayoutRectangle) {
+    const layout::Rect client =
+        layout::toPixels({0, 0, layout::kClientSize.width, layout::kClientSize.height}, kDpi);
+    EXPECT_EQ(gtk_widget_get_allocated_width(window()), client.width);
+    EXPECT_EQ(gtk_widget_get_allocated_height(window()), client.height);
+    EXPECT_FALSE(gtk_window_get_resizable(form_->window()));
+    EXPECT_STREQ(gtk_window_get_title(form_->window()), "Tilewright");
+
+    for (const layout::Control& c : layout::kControls) {
+        SCOPED_TRACE(controlName(c.id));
+        const layout::Rect want = layout::toPixels(c.twips, kDpi);
+        const GdkRectangle got = test::rectangleInWindow(control(c.id));
+        EXPECT_EQ(got.x, want.left);
+        EXPECT_EQ(got.y, want.top);
+        EXPECT_EQ(got.width, want.width);
+        EXPECT_EQ(got.height, want.height);
+    }
+}
+
+// A text is whole when its label got all the room the text needs and lies inside the control.
+TEST_F(Form1Test, EveryTextShowsWholeInsideItsControl) {
+    for (const layout::Control& c : layout::kControls) {
+        if (c.text.empty()) {
+            continue;
+        }
+        SCOPED_TRACE(controlName(c.id));
+        GtkWidget* widget = control(c.id);
+        GtkWidget* label = GTK_IS_LABEL(widget) ? widget : gtk_bin_get_child(GTK_BIN(widget));
+        ASSERT_TRUE(GTK_IS_LABEL(label));
+        EXPECT_EQ(gtk_label_get_text(GTK_LABEL(label)), std::string(c.text));
+
+        int textWidth = 0;
+        int textHeight = 0;
+        pango_layout_get_pixel_size(gtk_label_get_layout(GTK_LABEL(label)), &textWidth,
+                                    &textHeight);
+        const GdkRectangle box = test::rectangleInWindow(widget);
+        const GdkRectangle room = test::rectangleInWindow(label);
+        EXPECT_GE(room.width, textWidth);
+        EXPECT_GE(room.height, textHeight);
+        EXPECT_GE(room.x, box.x);
+        EXPECT_GE(room.y, box.y);
+        EXPECT_LE(room.x + room.width, box.x + box.width);
+        EXPECT_LE(room.y + room.height, box.y + box.height);
+    }
+}
+
+TEST_F(Form1Test, ShowsGreenBackgroundWhiteTextsAndThePictureInItsFrame) {
+    // Let the window draw itself before reading the screen.
+    const auto drawn = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+    test::waitUntil([&] { return std::chrono::steady_clock::now() > drawn; });
+
+    const test::Pixel corner = test::pixelAt(window(), 2, 2);
+    EXPECT_EQ(corner.red, layout::kBackground.red);
+    EXPECT_EQ(corner.green, layout::kBackground.green);
+    EXPECT_EQ(corner.blue, layout::kBackground.blue);
+
+    // Some pixel of each caption is (near) white: the text is drawn in white on the green.
+    for (const ControlId id : {ControlId::Label1, ControlId::Label2, ControlId::chk0}) {
+        SCOPED_TRACE(controlName(id));
+        const GdkRectangle r = test::rectangleInWindow(control(id));
+        int brightest = 0;
+        for (int y = r.y; y < r.y + r.height; ++y) {
+            for (int x = r.x; x < r.x + r.width; ++x) {
+                const test::Pixel p = test::pixelAt(window(), x, y);
+                brightest = std::max(brightest, std::min({p.red, p.green, p.blue}));
+            }
+        }
+        EXPECT_GE(brightest, 230);
+    }
+
+    // The picture fills its frame: its mottled green shows in the frame's corners (the
+    // window's own green is darker), and the frame's edge is where it stops.
+    const layout::Rect frame = layout::toPixels(layout::control(ControlId::Image1).twips, kDpi);
+    for (const auto& [x, y] : std::array<std::pair<int, int>, 4>{{
+             {frame.left, frame.top},
+             {frame.left + frame.width - 1, frame.top},
+             {frame.left, frame.top + frame.height - 1},
+             {frame.left + frame.width - 1, frame.top + frame.height - 1},
+         }}) {
+        SCOPED_TRACE(std::to_string(x) + "," + std::to_string(y));
+        const test::Pixel p = test::pixelAt(window(), x, y);
+        EXPECT_GE(p.green, 70);
+        EXPECT_LE(p.red, 40);
+        EXPECT_LE(p.blue, 40);
+    }
+    const test::Pixel outside = test::pixelAt(window(), frame.left + frame.width, frame.top);
+    EXPECT_EQ(outside.green, layout::kBackground.green);
+}
+
+// ---- The key filter on real key events ----
+
+TEST_F(Form1Test, TypingAtStartFillsTheNameInCapitals) {
+    EXPECT_EQ(focus(), control(ControlId::txtName));
+    EXPECT_TRUE(isActive(ControlId::chk0));
+    typeText(window(), "star 1.!'-\",");
+    EXPECT_EQ(name(), "STAR 1.!'-\",");
+}
+
+TEST_F(Form1Test, DropsCharactersWithoutATileAndControlShortcuts) {
+    gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), "PASTED", -1);
+    typeText(window(), "a?&*#[b");
+    pressKey(window(), GDK_KEY_eacute);
+    pressKey(window(), GDK_KEY_v, GDK_CONTROL_MASK);
+    pressKey(window(), GDK_KEY_V, static_cast<GdkModifierType>(GDK_CONTROL_MASK | GDK_SHIFT_MASK));
+    pressKey(window(), GDK_KEY_Escape);
+    test::processEvents();
+    EXPECT_EQ(name(), "AB");
+
+    // Ctrl+X would have cut the selection.
+    gtk_editable_select_region(GTK_EDITABLE(control(ControlId::txtName)), 0, -1);
+    pressKey(window(), GDK_KEY_x, GDK_CONTROL_MASK);
+    EXPECT_EQ(name(), "AB");
+}
+
+TEST_F(Form1Test, EditingKeysKeepTheirEffect) {
+    typeText(window(), "abc");
+    pressKey(window(), GDK_KEY_BackSpace);
+    EXPECT_EQ(name(), "AB");
+    pressKey(window(), GDK_KEY_Home);
+    typeText(window(), "x");
+    EXPECT_EQ(name(), "XAB");
+    pressKey(window(), GDK_KEY_Delete);
+    EXPECT_EQ(name(), "XB");
+    pressKey(window(), GDK_KEY_End);
+    pressKey(window(), GDK_KEY_Left);
+    typeText(window(), "9");
+    EXPECT_EQ(name(), "X9B");
+    // Ctrl+H is the backspace character, as on Windows.
+    pressKey(window(), GDK_KEY_h, GDK_CONTROL_MASK);
+    EXPECT_EQ(name(), "XB");
+}
+
+TEST_F(Form1Test, ATypedCharacterReplacesTheSelection) {
+    typeText(window(), "hello");
+    gtk_editable_select_region(GTK_EDITABLE(control(ControlId::txtName)), 1, 4);
+    typeText(window(), "i");
+    EXPECT_EQ(name(), "HIO");
+    EXPECT_EQ(gtk_editable_get_position(GTK_EDITABLE(control(ControlId::txtName))), 2);
+}
+
+// ---- Focus ----
+
+TEST_F(Form1Test, TabVisitsNameCreateAndTheSelectedOptionOnly) {
+    form_->selectIcon(IconChoice::Icon2);
+    gtk_widget_grab_focus(control(ControlId::txtName));
+    pressKey(window(), GDK_KEY_Tab);
+    EXPECT_EQ(focus(), control(ControlId::cmdCreate));
+    pressKey(window(), GDK_KEY_Tab);
+    EXPECT_EQ(focus(), control(ControlId::chk2));
+    pressKey(window(), GDK_KEY_Tab);
+    EXPECT_EQ(focus(), control(ControlId::txtName));
+    pressKey(window(), GDK_KEY_ISO_Left_Tab, GDK_SHIFT_MASK);
+    EXPECT_EQ(focus(), control(ControlId::chk2));
+}
+
+TEST_F(Form1Test, ClickingAnOptionSelectsItAndTypingAddsToTheName) {
+    typeText(window(), "ab");
+    test::click(control(ControlId::chk3));
+    ASSERT_TRUE(test::waitUntil([&] { return isActive(ControlId::chk3); }));
+    EXPECT_EQ(focus(), control(ControlId::txtName));
+    typeText(window(), "c");
+    EXPECT_EQ(name(), "ABC");
+    EXPECT_EQ(form_->selectedIcon(), IconChoice::Icon3);
+
+    // Clicking the picture or a label changes nothing.
+    test::click(control(ControlId::Image1));
+    test::click(control(ControlId::Label2));
+    EXPECT_EQ(form_->selectedIcon(), IconChoice::Icon3);
+    EXPECT_EQ(name(), "ABC");
+}
+
+TEST_F(Form1Test, ArrowKeysMoveThroughTheOptionsInScreenOrderAndReturnToTheName) {
+    typeText(window(), "ab");
+    gtk_widget_grab_focus(control(ControlId::chk0));
+    pressKey(window(), GDK_KEY_Down);
+    EXPECT_TRUE(isActive(ControlId::chk1));
+    EXPECT_EQ(focus(), control(ControlId::txtName));
+
+    gtk_widget_grab_focus(control(ControlId::chk1));
+    pressKey(window(), GDK_KEY_Down);
+    EXPECT_TRUE(isActive(ControlId::chk2));
+
+    gtk_widget_grab_focus(control(ControlId::chk2));
+    pressKey(window(), GDK_KEY_Up);
+    EXPECT_TRUE(isActive(ControlId::chk1));
+    EXPECT_EQ(focus(), control(ControlId::txtName));
+    typeText(window(), "c");
+    EXPECT_EQ(name(), "ABC");
+}
+
+// ---- The Create command through the window ----
+
+TEST_F(Form1Test, CreateAsksWhereToSaveWritesTheImageAndResets) {
+    typeText(window(), "space race");
+    test::click(control(ControlId::chk3));
+    ASSERT_TRUE(isActive(ControlId::chk3));
+
+    DialogAnswers answers({[&](GtkDialog* dialog) {
+        GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
+        EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(dialog)), "Select a folder to save file in.");
+        EXPECT_TRUE(gtk_window_get_modal(GTK_WINDOW(dialog)));
+        EXPECT_EQ(gtk_file_chooser_get_action(chooser), GTK_FILE_CHOOSER_ACTION_SAVE);
+        EXPECT_TRUE(gtk_file_chooser_get_do_overwrite_confirmation(chooser));
+        gchar* current = gtk_file_chooser_get_current_name(chooser);
+        EXPECT_STREQ(current, "SPACE RACE");
+        g_free(current);
+
+        GSList* filters = gtk_file_chooser_list_filters(chooser);
+        EXPECT_EQ(g_slist_length(filters), 1U);
+        if (filters != nullptr) {
+            GtkFileFilter* filter = GTK_FILE_FILTER(filters->data);
+            EXPECT_STREQ(gtk_file_filter_get_name(filter), "Binary Files (*.BIN)");
+            for (const auto& [file, matches] : std::array<std::pair<const char*, bool>, 5>{{
+                     {"GAME.BIN", true},
+                     {"game.bin", true},
+                     {"Game.Bin", true},
+                     {"GAME.BINX", false},
+                     {"GAME.TXT", false},
+                 }}) {
+                GtkFileFilterInfo info{};
+                info.contains = GTK_FILE_FILTER_DISPLAY_NAME;
+                info.display_name = file;
+                EXPECT_EQ(gtk_file_filter_filter(filter, &info) != FALSE, matches) << file;
+            }
+        }
+        g_slist_free(filters);
+
+        gtk_file_chooser_set_current_folder(chooser, folder_.c_str());
+        pressSave(dialog);
+    }});
+    pressKey(window(), GDK_KEY_Return);  // Enter in the name box presses Create
+
+    EXPECT_EQ(answers.answered(), 1);
+    EXPECT_EQ(answers.unexpected(), 0);
+    const std::filesystem::path saved = folder_ / "SPACE RACE";
+    ASSERT_TRUE(std::filesystem::exists(saved));
+    const RomImage expected = buildRomImage("SPACE RACE", IconChoice::Icon3);
+    EXPECT_EQ(readFile(saved), std::vector<std::uint8_t>(expected.begin(), expected.end()));
+    EXPECT_EQ(name(), "");
+    EXPECT_TRUE(isActive(ControlId::chk0));
+}
+
+TEST_F(Form1Test, ReplacingAFileIsAskedFirst) {
+    const std::filesystem::path target = folder_ / "OLD.BIN";
+    std::ofstream(target) << "old contents";
+    typeText(window(), "new");
+
+    bool asked = false;
+    DialogAnswers answers({
+        [&](GtkDialog* dialog) {
+            gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), folder_.c_str());
+            gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(dialog), "OLD.BIN");
+            pressKey(GTK_WIDGET(dialog), GDK_KEY_Return);
+        },
+        [&](GtkDialog* question) {
+            asked = GTK_IS_MESSAGE_DIALOG(question);
+            // Not yet replaced while the question is open.
+            EXPECT_EQ(readFile(target).size(), std::string("old contents").size());
+            gtk_dialog_response(question, GTK_RESPONSE_ACCEPT);
+        },
+    });
+    gtk_button_clicked(GTK_BUTTON(control(ControlId::cmdCreate)));
+
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(answers.unexpected(), 0);
+    const RomImage expected = buildRomImage("NEW", IconChoice::None);
+    EXPECT_EQ(readFile(target), std::vector<std::uint8_t>(expected.begin(), expected.end()));
+}
+
+TEST_F(Form1Test, CancellingTheSaveDialogWritesNothingAndKeepsTheInputs) {
+    typeText(window(), "keep");
+    form_->selectIcon(IconChoice::Icon5);
+    DialogAnswers answers({[&](GtkDialog* dialog) {
+        gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), folder_.c_str());
+        gtk_dialog_response(dialog, GTK_RESPONSE_CANCEL);
+    }});
+    gtk_button_clicked(GTK_BUTTON(control(ControlId::cmdCreate)));
+    EXPECT_EQ(answers.answered(), 1);
+    EXPECT_TRUE(std::filesystem::is_empty(folder_));
+    EXPECT_EQ(name(), "KEEP");
+    EXPECT_EQ(form_->selectedIcon(), IconChoice::Icon5);
+}
+
+TEST_F(Form1Test, ATwentyCharacterNameShowsTheErrorBoxAndKeepsTheName) {
+    typeText(window(), "abcdefghijklmnopqrst");
+    DialogAnswers answers({[&](GtkDialog* box) {
+        if (!GTK_IS_MESSAGE_DIALOG(box)) {
+            ADD_FAILURE() << "not a message box";
+            gtk_dialog_response(box, GTK_RESPONSE_CANCEL);
+            return;
+        }
+        EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(box)), "Error");
+        EXPECT_TRUE(gtk_window_get_modal(GTK_WINDOW(box)));
+        GtkMessageType type = GTK_MESSAGE_OTHER;
+        gchar* text = nullptr;
+        g_object_get(box, "message-type", &type, "text", &text, nullptr);
+        EXPECT_EQ(type, GTK_MESSAGE_ERROR);
+        EXPECT_STREQ(text, "Name must be 19 Characters or Less.");
+        g_free(text);
+        gtk_dialog_response(box, GTK_RESPONSE_OK);
+    }});
+    pressKey(window(), GDK_KEY_Return);
+    EXPECT_EQ(answers.answered(), 1);
+    EXPECT_EQ(answers.unexpected(), 0);  // no save dialog after the error
+    EXPECT_EQ(name(), "ABCDEFGHIJKLMNOPQRST");
+    EXPECT_EQ(focus(), control(ControlId::txtName));
+}
+
+}  // namespace
+}  // namespace tilewright
