@@ -1,5 +1,9 @@
 #pragma once
 
+#include <cstdint>
+#include <span>
+#include <vector>
+
 #include "ui/win32/gdi_handle.h"
 #include "ui/win32/windows_api.h"
 
@@ -8,9 +12,15 @@ namespace tilewright {
 // The icon picture built into the module as a bitmap resource; empty when the module has none.
 [[nodiscard]] GdiHandle<HBITMAP> loadIconPicture(HINSTANCE module);
 
-// Draws the whole bitmap stretched to fill the frame. Halftone stretching averages the source
-// pixels that fall on each target pixel, so the shrunken faces keep their colours instead of
-// losing whole rows and columns.
+// Draws the whole bitmap scaled to fill the frame, smoothly (see scalePixels).
 void drawPictureScaled(HDC target, HBITMAP picture, const RECT& frame);
+
+// Scales 0x00RRGGBB pixels, row by row from the top, by area averaging: each target pixel is
+// the mean of the source area it covers, weighted by how much of each source pixel it covers.
+// Shrunken faces keep their colours instead of losing whole rows and columns, as with
+// Windows' halftone stretching, and look the same wherever the program runs.
+[[nodiscard]] std::vector<std::uint32_t> scalePixels(std::span<const std::uint32_t> source,
+                                                     int sourceWidth, int sourceHeight,
+                                                     int targetWidth, int targetHeight);
 
 }  // namespace tilewright

@@ -1,0 +1,201 @@
+// The Create command run from the real window: what it reads, what it writes, how it resets
+// the window, and the conversions between the window's UTF-16 and the core's UTF-8.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "tests/win32/window_test_support.h"
+#include "ui/layout.h"
+#include "ui/win32/save_dialog.h"
+#include "ui/win32/wide_text.h"
+
+// After the Windows headers, which it needs.
+#include <commdlg.h>
+
+namespace tilewright {
+namespace {
+
+using layout::ControlId;
+using testing::pumpMessages;
+using testing::ScriptedForm1;
+
+std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void typeIntoName(ScriptedForm1& form, std::wstring_view text) {
+    for (const wchar_t c : text) {
+        testing::postChar(form.control(ControlId::txtName), c);
+    }
+    pumpMessages(form);
+}
+
+void pressCreate(ScriptedForm1& form) {
+    SendMessageW(form.control(ControlId::cmdCreate), BM_CLICK, 0, 0);
+    pumpMessages(form);
+}
+
+TEST(Form1Create, WritesTheImageAndResetsTheWindow) {
+    testing::TemporaryFolder folder;
+    ScriptedForm1 form;
+    form.savePath = folder.path() / "SPACE RACE";
+    typeIntoName(form, L"space race");
+    SendMessageW(form.control(ControlId::chk3), BM_CLICK, 0, 0);
+    pumpMessages(form);
+    pressCreate(form);
+
+    ASSERT_EQ(form.dialogs.size(), 1u);
+    EXPECT_EQ(form.dialogs.front().fileName, "SPACE RACE");
+    EXPECT_TRUE(form.errors.empty());
+
+    std::vector<std::uint8_t> expected(8192, 0x00);
+    const std::array<std::uint8_t, 2 + 19 + 4> record{
+        0x50, 0x43,                                                  // "PC"
+        0x1C, 0x19, 0x0A, 0x0C, 0x0E, 0x3F, 0x1B, 0x0A, 0x0C, 0x0E,  // SPACE RACE
+        0x3F, 0x3E, 0x3E, 0x3E, 0x3E, 0x3E, 0x3E, 0x3E, 0x3E,        // end, pad
+        0x3F, 0xFD, 0xFE, 0x3F};                                     // icon 3
+    std::copy(record.begin(), record.end(), expected.begin() + 0x1000);
+    EXPECT_EQ(readFile(folder.path() / "SPACE RACE"), expected);
+
+    EXPECT_EQ(form.nameText(), "");
+    EXPECT_EQ(form.selectedIcon(), IconChoice::None);
+    EXPECT_EQ(SendMessageW(form.control(ControlId::chk0), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendMessageW(form.control(ControlId::chk3), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    // The reset option is the group's only tab stop, as after a pick by the user.
+    EXPECT_NE(GetWindowLongPtrW(form.control(ControlId::chk0), GWL_STYLE) & WS_TABSTOP, 0);
+    EXPECT_EQ(GetWindowLongPtrW(form.control(ControlId::chk3), GWL_STYLE) & WS_TABSTOP, 0);
+}
+
+TEST(Form1Create, RefusesTwentyCharactersAndKeepsNameIconAndFocus) {
+    testing::TemporaryFolder folder;
+    ScriptedForm1 form;
+    form.savePath = folder.path() / "never";
+    typeIntoName(form, L"abcdefghijklmnopqrst");
+    form.selectIcon(IconChoice::Icon5);
+    testing::postKey(form.control(ControlId::txtName), VK_RETURN);
+    pumpMessages(form);
+
+    ASSERT_EQ(form.errors.size(), 1u);
+    EXPECT_EQ(form.errors.front().first, "Name must be 19 Characters or Less.");
+    EXPECT_EQ(form.errors.front().second, "Error");
+    EXPECT_TRUE(form.dialogs.empty());
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "never"));
+    EXPECT_EQ(form.nameText(), "ABCDEFGHIJKLMNOPQRST");
+    EXPECT_EQ(form.selectedIcon(), IconChoice::Icon5);
+    EXPECT_EQ(GetFocus(), form.control(ControlId::txtName));
+}
+
+TEST(Form1Create, CancelledDialogWritesNothing) {
+    testing::TemporaryFolder folder;
+    ScriptedForm1 form;
+    typeIntoName(form, L"my game");
+    pressCreate(form);
+    ASSERT_EQ(form.dialogs.size(), 1u);
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+    EXPECT_TRUE(form.errors.empty());
+}
+
+TEST(Form1Text, NameCrossesBetweenUtf16AndUtf8Intact) {
+    ScriptedForm1 form;
+    const HWND name = form.control(ControlId::txtName);
+    // A-umlaut, euro sign and a character outside the BMP (a surrogate pair in UTF-16).
+    SetWindowTextW(name, L"\u00c4\u20ac\U0001F600");
+    EXPECT_EQ(form.nameText(), "\xC3\x84\xE2\x82\xAC\xF0\x9F\x98\x80");
+    form.setNameText("\xC3\x96 \xE2\x82\xAC");
+    EXPECT_EQ(testing::windowText(name), L"\u00d6 \u20ac");
+    form.setNameText("");
+    EXPECT_EQ(testing::windowText(name), L"");
+
+    // Names longer than the old 30000-character default of a text box are kept whole.
+    const std::string longName(40000, 'A');
+    form.setNameText(longName);
+    EXPECT_EQ(form.nameText(), longName);
+}
+
+TEST(Form1Text, WideTextConversionsRoundTripAndReplaceBrokenBytes) {
+    EXPECT_EQ(toWide(""), L"");
+    EXPECT_EQ(toUtf8(L""), "");
+    EXPECT_EQ(toWide("A\xC3\xA9"), L"A\u00e9");
+    EXPECT_EQ(toUtf8(L"A\u00e9\U0001F600"), "A\xC3\xA9\xF0\x9F\x98\x80");
+    EXPECT_EQ(toWide("A\xFF"), L"A\uFFFD");
+    EXPECT_EQ(toUtf8(std::wstring(1, static_cast<wchar_t>(0xD800))), "\xEF\xBF\xBD");
+}
+
+TEST(SaveDialog, FilterBecomesNulSeparatedPairs) {
+    EXPECT_EQ(dialogFilter("Binary Files (*.BIN)|*.BIN"),
+              std::wstring(L"Binary Files (*.BIN)\0*.BIN\0\0", 28));
+    EXPECT_EQ(dialogFilter("A|*.a|B|*.b"), std::wstring(L"A\0*.a\0B\0*.b\0\0", 13));
+}
+
+TEST(SaveDialog, OptionsBecomeTheDialogFlags) {
+    const DWORD both = dialogFlags(6);
+    EXPECT_NE(both & OFN_OVERWRITEPROMPT, 0u);
+    EXPECT_NE(both & OFN_HIDEREADONLY, 0u);
+    EXPECT_EQ(dialogFlags(2) & OFN_HIDEREADONLY, 0u);
+    EXPECT_EQ(dialogFlags(4) & OFN_OVERWRITEPROMPT, 0u);
+    // The program's working folder must not follow the user's choice.
+    EXPECT_NE(both & OFN_NOCHANGEDIR, 0u);
+}
+
+// The real message box, closed by a timer that reads it first.
+struct SeenBox {
+    HWND box = nullptr;
+    HWND owner = nullptr;
+    std::wstring title;
+    std::vector<std::wstring> texts;
+    bool hasIcon = false;
+};
+SeenBox seenBox;
+
+BOOL CALLBACK collectChild(HWND child, LPARAM) {
+    seenBox.texts.push_back(testing::windowText(child));
+    if ((GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+        seenBox.hasIcon = seenBox.hasIcon || SendMessageW(child, STM_GETICON, 0, 0) != 0;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK findBox(HWND window, LPARAM) {
+    wchar_t className[16]{};
+    GetClassNameW(window, className, 16);
+    if (std::wstring_view(className) == L"#32770" && IsWindowVisible(window)) {
+        seenBox.box = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK closeBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), findBox, 0);
+    if (seenBox.box == nullptr) {
+        return;
+    }
+    KillTimer(nullptr, timer);
+    seenBox.owner = GetWindow(seenBox.box, GW_OWNER);
+    seenBox.title = testing::windowText(seenBox.box);
+    EnumChildWindows(seenBox.box, collectChild, 0);
+    PostMessageW(seenBox.box, WM_COMMAND, IDOK, 0);
+}
+
+TEST(Form1Error, ShowsAModalBoxOwnedByTheWindowWithTitleTextAndErrorIcon) {
+    Form1 form(GetModuleHandleW(nullptr));
+    form.show(SW_SHOWNORMAL);
+    seenBox = {};
+    SetTimer(nullptr, 0, 100, closeBox);
+    form.showError("Name must be 19 Characters or Less.", "Error");
+    ASSERT_NE(seenBox.box, nullptr);
+    EXPECT_EQ(seenBox.owner, form.handle());
+    EXPECT_EQ(seenBox.title, L"Error");
+    EXPECT_NE(std::find(seenBox.texts.begin(), seenBox.texts.end(),
+                        L"Name must be 19 Characters or Less."),
+              seenBox.texts.end());
+    EXPECT_TRUE(seenBox.hasIcon);
+    EXPECT_FALSE(IsWindow(seenBox.box));
+}
+
+}  // namespace
+}  // namespace tilewright

@@ -1,0 +1,148 @@
+// Typing and focus on the real message path: the key preview with filterKey, Tab order, the
+// option group's arrow keys, and the focus going back to the name box after a pick.
+#include <gtest/gtest.h>
+
+#include "tests/win32/window_test_support.h"
+#include "ui/layout.h"
+
+namespace tilewright {
+namespace {
+
+using layout::ControlId;
+using testing::postChar;
+using testing::postKey;
+using testing::pumpMessages;
+using testing::ScriptedForm1;
+
+void postText(HWND target, std::wstring_view text) {
+    for (const wchar_t c : text) {
+        postChar(target, c);
+    }
+}
+
+void putOnClipboard(HWND owner, std::wstring_view text) {
+    ASSERT_TRUE(OpenClipboard(owner));
+    EmptyClipboard();
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    auto* data = static_cast<wchar_t*>(GlobalLock(memory));
+    std::copy(text.begin(), text.end(), data);
+    data[text.size()] = L'\0';
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+}
+
+class Form1Keys : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(GetForegroundWindow(), form.handle()) << "the window must be in front for input";
+    }
+    HWND name() const { return form.control(ControlId::txtName); }
+    void pump() { pumpMessages(form, 100); }
+
+    ScriptedForm1 form;
+};
+
+TEST_F(Form1Keys, KeyboardTypingArrivesInCapitals) {
+    // "space race" on the keyboard, without clicking the name box first.
+    testing::typeKeys({'S', 'P', 'A', 'C', 'E', VK_SPACE, 'R', 'A', 'C', 'E'});
+    pump();
+    EXPECT_EQ(form.nameText(), "SPACE RACE");
+}
+
+TEST_F(Form1Keys, TypedCharactersGoThroughTheFilter) {
+    postText(name(), L"a-b.c'!\",9z");
+    pump();
+    EXPECT_EQ(form.nameText(), "A-B.C'!\",9Z");
+
+    // No tile: swallowed, whatever control they were bound for.
+    postText(name(), L"?_@\u00e9\u20ac");
+    postChar(form.control(ControlId::cmdCreate), L'?');
+    pump();
+    EXPECT_EQ(form.nameText(), "A-B.C'!\",9Z");
+}
+
+TEST_F(Form1Keys, CtrlVIsSwallowedButKeysWithoutCharactersStillWork) {
+    putOnClipboard(form.handle(), L"PASTED");
+    postText(name(), L"abc");
+    postChar(name(), 22);  // what Ctrl+V types
+    pump();
+    EXPECT_EQ(form.nameText(), "ABC");
+    testing::typeKeys({'V'}, {VK_CONTROL});
+    pump();
+    EXPECT_EQ(form.nameText(), "ABC");
+
+    postKey(name(), VK_BACK);
+    pump();
+    EXPECT_EQ(form.nameText(), "AB");
+    postKey(name(), VK_HOME);
+    postKey(name(), VK_DELETE);
+    pump();
+    EXPECT_EQ(form.nameText(), "B");
+}
+
+TEST_F(Form1Keys, TabAndShiftTabVisitNameCreateAndTheSelectedOption) {
+    form.selectIcon(IconChoice::Icon3);
+    const std::vector<HWND> forward{form.control(ControlId::cmdCreate),
+                                    form.control(ControlId::chk3), name()};
+    for (const HWND expected : forward) {
+        postKey(GetFocus(), VK_TAB);
+        pump();
+        EXPECT_EQ(GetFocus(), expected);
+    }
+    const std::vector<HWND> backward{form.control(ControlId::chk3),
+                                     form.control(ControlId::cmdCreate), name()};
+    for (const HWND expected : backward) {
+        testing::typeKeys({VK_TAB}, {VK_SHIFT});
+        pump();
+        EXPECT_EQ(GetFocus(), expected);
+    }
+}
+
+TEST_F(Form1Keys, ClickingAnOptionSelectsItAndTypingGoesOnInTheName) {
+    postText(name(), L"star");
+    pump();
+    testing::clickCentre(form.control(ControlId::chk3));
+    pump();
+    EXPECT_EQ(form.selectedIcon(), IconChoice::Icon3);
+    EXPECT_EQ(GetFocus(), name());
+    testing::typeKeys({'S'});
+    pump();
+    EXPECT_EQ(form.nameText(), "STARS");
+}
+
+TEST_F(Form1Keys, ArrowKeysMoveThroughTheOptionsInScreenOrder) {
+    form.selectIcon(IconChoice::Icon2);
+    SetFocus(form.control(ControlId::chk2));
+    postKey(form.control(ControlId::chk2), VK_DOWN);
+    pump();
+    EXPECT_EQ(form.selectedIcon(), IconChoice::Icon3);
+    EXPECT_EQ(GetFocus(), name());
+
+    // The picked option is the group's tab stop now, and Up goes back one.
+    postKey(name(), VK_TAB);
+    postKey(name(), VK_TAB);
+    pump();
+    ASSERT_EQ(GetFocus(), form.control(ControlId::chk3));
+    postKey(GetFocus(), VK_UP);
+    pump();
+    EXPECT_EQ(form.selectedIcon(), IconChoice::Icon2);
+    EXPECT_EQ(GetFocus(), name());
+}
+
+TEST_F(Form1Keys, EnterPressesCreateAndEscapeChangesNothing) {
+    postText(name(), L"abc");
+    postKey(name(), VK_ESCAPE);
+    pump();
+    EXPECT_TRUE(IsWindow(form.handle()));
+    EXPECT_TRUE(form.dialogs.empty());
+    EXPECT_EQ(form.nameText(), "ABC");
+
+    postKey(name(), VK_RETURN);
+    pump();
+    ASSERT_EQ(form.dialogs.size(), 1u);
+    EXPECT_EQ(form.dialogs.front().fileName, "ABC");
+}
+
+}  // namespace
+}  // namespace tilewright
