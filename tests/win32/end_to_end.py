@@ -1,0 +1,242 @@
+#!/usr/bin/env python3
+"""Uses Tilewright.exe under Wine as a person would, through the X display with xdotool:
+types a name, clicks an option button, presses Create, types a path into the save dialog and
+checks the file; then a name that is too long, and replacing an existing file. Saves
+screenshots of the window at start and of the error box."""
+
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[2]
+DIALOG_TITLE = "Select a folder to save file in."
+
+
+class Failure(Exception):
+    pass
+
+
+def xdotool(*args, check=True):
+    result = subprocess.run(["xdotool", *args], capture_output=True, text=True)
+    if check and result.returncode != 0:
+        raise Failure(f"xdotool {' '.join(args)} failed: {result.stderr.strip()}")
+    return result.stdout.strip()
+
+
+def wait_for(what, probe, timeout=30.0):
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        value = probe()
+        if value:
+            return value
+        time.sleep(0.2)
+    raise Failure(f"timed out waiting for {what}")
+
+
+def find_window(title):
+    out = xdotool("search", "--onlyvisible", "--name", f"^{re.escape(title)}$", check=False)
+    return out.split()[0] if out else None
+
+
+def control_centres():
+    """The centres of the window's controls in pixels at 96 dpi, read from the shared layout."""
+    text = (ROOT / "ui" / "layout.h").read_text()
+    centres = {}
+    for name, left, top, width, height in re.findall(
+            r"\{ControlId::(\w+),\s*ControlKind::\w+,\s*\{(\d+),\s*(\d+),\s*(\d+),\s*(\d+)\}", text):
+        px = [(int(v) * 96 + 720) // 1440 for v in (left, top, width, height)]
+        centres[name] = (px[0] + px[2] // 2, px[1] + px[3] // 2)
+    return centres
+
+
+def screenshot(window, path):
+    subprocess.run(["import", "-window", window, str(path)], check=True)
+
+
+def pixel(path, x, y):
+    out = subprocess.run(["convert", str(path), "-format", f"%[pixel:p{{{x},{y}}}]", "info:-"],
+                         capture_output=True, text=True, check=True).stdout
+    numbers = re.findall(r"\d+", out)
+    return tuple(int(n) for n in numbers[:3])
+
+
+def white_pixels(path, x, y, width, height):
+    out = subprocess.run(["convert", str(path), "-crop", f"{width}x{height}+{x}+{y}", "+repage",
+                          "-fill", "black", "+opaque", "white", "-format", "%[fx:mean*w*h]",
+                          "info:-"], capture_output=True, text=True, check=True).stdout
+    return round(float(out))
+
+
+TILES = {**{str(d): d for d in range(10)},
+         **{chr(ord("A") + i): 0x0A + i for i in range(26)}, " ": 0x3F}
+ICONS = {0: [0x3F, 0x3F, 0x3F, 0x3F], 3: [0x3F, 0xFD, 0xFE, 0x3F]}
+
+
+def expected_image(name, icon):
+    image = bytearray(8192)
+    record = [0x50, 0x43] + [TILES[c] for c in name]
+    if len(name) < 19:
+        record.append(0x3F)
+    record += [0x3E] * (2 + 19 - len(record))
+    image[0x1000:0x1000 + 25] = bytes(record + ICONS[icon])
+    return bytes(image)
+
+
+def saved_files(folder):
+    return sorted(p.name for p in folder.iterdir() if p.suffix != ".png")
+
+
+def wine_path(path):
+    return "Z:" + str(path).replace("/", "\\")
+
+
+def wait_for_file(path, size=8192):
+    wait_for(f"{path.name} with {size} bytes",
+             lambda: path.exists() and path.stat().st_size == size, timeout=20)
+    time.sleep(0.3)  # the replacing move is atomic, but give the program a moment
+    return path.read_bytes()
+
+
+def click(window, centres, name):
+    x, y = centres[name]
+    xdotool("mousemove", "--window", window, str(x), str(y))
+    xdotool("click", "1")
+    time.sleep(0.4)
+
+
+def save_through_dialog(path):
+    dialog = wait_for("the save dialog", lambda: find_window(DIALOG_TITLE))
+    xdotool("windowfocus", "--sync", dialog)
+    time.sleep(0.5)
+    # Replace the offered name with the full path.
+    xdotool("key", "End", "shift+Home", "BackSpace")
+    xdotool("type", "--delay", "30", wine_path(path))
+    xdotool("key", "Return")
+    return dialog
+
+
+def run(args):
+    work = Path(args.work)
+    shutil.rmtree(work, ignore_errors=True)
+    work.mkdir(parents=True)
+    centres = control_centres()
+    program = subprocess.Popen([args.wine_run, args.prefix, args.exe],
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        window = wait_for("the Tilewright window", lambda: find_window("Tilewright"), timeout=60)
+        xdotool("windowfocus", "--sync", window)
+        time.sleep(1.5)
+        start = work / "tilewright-start.png"
+        screenshot(window, start)
+        check_start_screenshot(start, centres)
+
+        # The road of one request: type, pick icon 3, Create, choose a file.
+        xdotool("type", "--delay", "50", "space race")
+        click(window, centres, "chk3")
+        click(window, centres, "cmdCreate")
+        target = work / "SPACE RACE"
+        save_through_dialog(target)
+        data = wait_for_file(target)
+        if data != expected_image("SPACE RACE", 3):
+            raise Failure("the file does not hold the expected image of SPACE RACE with icon 3")
+        print("ok: SPACE RACE with icon 3 written, 8192 bytes as expected")
+
+        # Twenty characters: the error box, and nothing written.
+        xdotool("windowfocus", "--sync", window)
+        click(window, centres, "txtName")
+        xdotool("type", "--delay", "30", "abcdefghijklmnopqrst")
+        before = saved_files(work)
+        xdotool("key", "Return")
+        box = wait_for("the Error box", lambda: find_window("Error"), timeout=15)
+        time.sleep(0.5)
+        screenshot(box, work / "tilewright-error.png")
+        if find_window(DIALOG_TITLE):
+            raise Failure("the save dialog opened for a 20-character name")
+        xdotool("windowfocus", "--sync", box)
+        xdotool("key", "Return")
+        wait_for("the Error box to close", lambda: not find_window("Error"), timeout=10)
+        if saved_files(work) != before:
+            raise Failure("something was written for a 20-character name")
+        print("ok: a 20-character name brings up the Error box and writes nothing")
+
+        # The name is still there: one backspace makes it 19 characters. Save over a file.
+        existing = work / "existing.bin"
+        existing.write_bytes(b"\xAA" * 100)
+        xdotool("windowfocus", "--sync", window)
+        time.sleep(0.3)
+        xdotool("key", "BackSpace", "Return")
+        dialog = save_through_dialog(existing)
+        question = wait_for("the question before replacing",
+                            lambda: other_window(window, dialog))
+        time.sleep(0.5)
+        screenshot(question, work / "tilewright-replace.png")
+        if existing.read_bytes() != b"\xAA" * 100:
+            raise Failure("the existing file changed before the user answered")
+        xdotool("windowfocus", "--sync", question)
+        xdotool("key", "y")
+        data = wait_for_file(existing)
+        if data != expected_image("ABCDEFGHIJKLMNOPQRS", 0):
+            raise Failure("the replaced file does not hold the expected 19-character image")
+        print("ok: choosing an existing file asks first, then replaces it with 8192 bytes")
+
+        xdotool("windowfocus", "--sync", window)
+        xdotool("key", "alt+F4")
+        code = program.wait(timeout=20)
+        if code != 0:
+            raise Failure(f"the program ended with exit code {code}")
+        print("ok: closing the window ends the program")
+    finally:
+        if program.poll() is None:
+            program.kill()
+
+
+def other_window(*known):
+    """A visible window of the program other than the known ones, such as a question box."""
+    for window in xdotool("search", "--onlyvisible", "--name", ".+", check=False).split():
+        if window not in known and xdotool("getwindowname", window, check=False) not in (
+                "", "Default IME", "Tilewright"):
+            return window
+    return None
+
+
+def check_start_screenshot(path, centres):
+    green = (0, 64, 0)
+    if pixel(path, 5, 5) != green:
+        raise Failure(f"the window's background is {pixel(path, 5, 5)}, not {green}")
+    x, y = centres["Label1"]
+    if white_pixels(path, x - 60, y - 6, 120, 12) < 20:
+        raise Failure("no white text in Label1")
+    x, y = centres["chk0"]
+    if white_pixels(path, x - 5, y - 6, 30, 12) < 10:
+        raise Failure("no white text beside chk0")
+    x, y = centres["Image1"]
+    if pixel(path, x, y - 120) == green:
+        raise Failure("the icon picture is not drawn")
+    print(f"ok: screenshot at start saved as {path}")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--wine-run", required=True)
+    parser.add_argument("--prefix", required=True)
+    parser.add_argument("--exe", required=True)
+    parser.add_argument("--work", required=True)
+    args = parser.parse_args()
+    if not os.environ.get("DISPLAY"):
+        print("needs an X display (scripts/test runs the tests under xvfb-run)")
+        return 1
+    try:
+        run(args)
+    except (Failure, subprocess.SubprocessError) as error:
+        print(f"FAILED: {error}")
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
