@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -177,6 +178,29 @@ TEST_F(Form1Test, ShowsGreenBackgroundWhiteTextsAndThePictureInItsFrame) {
     }
     const test::Pixel outside = test::pixelAt(window(), frame.left + frame.width, frame.top);
     EXPECT_EQ(outside.green, layout::kBackground.green);
+}
+
+// Run once more with GDK_SCALE=2 by the test list: the frame keeps its logical size, and the
+// picture is scaled for the screen's real pixels rather than blown up afterwards.
+TEST_F(Form1Test, PictureIsScaledForTheScreensPixels) {
+    GtkImage* image = GTK_IMAGE(control(ControlId::Image1));
+    ASSERT_EQ(gtk_image_get_storage_type(image), GTK_IMAGE_SURFACE);
+    cairo_surface_t* surface = nullptr;
+    g_object_get(image, "surface", &surface, nullptr);
+    ASSERT_NE(surface, nullptr);
+    const int scale = gtk_widget_get_scale_factor(window());
+    double xScale = 0;
+    double yScale = 0;
+    cairo_surface_get_device_scale(surface, &xScale, &yScale);
+    EXPECT_EQ(xScale, scale);
+    EXPECT_EQ(yScale, scale);
+    const layout::Rect frame = layout::toPixels(layout::control(ControlId::Image1).twips, kDpi);
+    EXPECT_EQ(cairo_image_surface_get_width(surface), frame.width * scale);
+    EXPECT_EQ(cairo_image_surface_get_height(surface), frame.height * scale);
+    cairo_surface_destroy(surface);
+    if (const char* wanted = g_getenv("GDK_SCALE")) {
+        EXPECT_EQ(scale, std::atoi(wanted));
+    }
 }
 
 // ---- The key filter on real key events ----
