@@ -1,0 +1,237 @@
+#!/usr/bin/env python3
+"""Start-up benchmark: how long the program takes from being started to its window being
+mapped, and its peak memory, beside the same figures for an empty window of the same size
+built by the same build. Runs on its own Xvfb server; prints medians and ratios.
+
+  bench/startup.py [--runs N] [--linux-build DIR] [--windows-build DIR] [--no-linux]
+                   [--no-windows]
+
+The Linux figures compare `tilewright` with bench/empty_gtk_window; the Windows figures compare
+Tilewright.exe with bench/empty_win32_window.exe under Wine (one wineserver kept running for
+all runs, after one warm-up start of each, so each run measures one program start).
+"""
+import argparse
+import ctypes
+import os
+import select
+import shutil
+import signal
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+MAP_NOTIFY = 19
+SUBSTRUCTURE_NOTIFY_MASK = 1 << 19
+# The window counts as shown when a top-level window at least this large is mapped: toolkits
+# map small helper windows too (Wine's 1x1 IME window, for one).
+MIN_SIDE = 100
+TIMEOUT = 60.0
+
+
+class X11:
+    """Just enough of Xlib, through ctypes, to wait for a window being mapped."""
+
+    def __init__(self, display_name):
+        self.lib = ctypes.CDLL("libX11.so.6")
+        self.lib.XOpenDisplay.restype = ctypes.c_void_p
+        self.lib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        for name in ("XDefaultRootWindow", "XPending", "XConnectionNumber", "XFlush", "XSync"):
+            getattr(self.lib, name).argtypes = [ctypes.c_void_p] + (
+                [ctypes.c_int] if name == "XSync" else [])
+        self.lib.XDefaultRootWindow.restype = ctypes.c_ulong
+        self.lib.XSelectInput.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_long]
+        self.lib.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
+        self.lib.XGetWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong,
+                                                  ctypes.c_void_p]
+        self.display = self.lib.XOpenDisplay(display_name.encode())
+        if not self.display:
+            raise RuntimeError(f"cannot open display {display_name}")
+        root = self.lib.XDefaultRootWindow(self.display)
+        self.lib.XSelectInput(self.display, root, SUBSTRUCTURE_NOTIFY_MASK)
+        self.lib.XSync(self.display, 0)
+        self.fd = self.lib.XConnectionNumber(self.display)
+
+    def drain(self):
+        event = ctypes.create_string_buffer(192)
+        while self.lib.XPending(self.display):
+            self.lib.XNextEvent(self.display, event)
+
+    def wait_for_map(self, deadline):
+        """Time (perf_counter) at which a large top-level window was mapped, or None."""
+        event = ctypes.create_string_buffer(192)
+        attributes = ctypes.create_string_buffer(256)
+        while True:
+            while self.lib.XPending(self.display):
+                self.lib.XNextEvent(self.display, event)
+                now = time.perf_counter()
+                kind = int.from_bytes(event.raw[0:4], "little")
+                # XMapEvent: type, serial, send_event, display, event, window, override_redirect
+                window = int.from_bytes(event.raw[40:48], "little")
+                override_redirect = int.from_bytes(event.raw[48:52], "little")
+                if kind != MAP_NOTIFY or override_redirect:
+                    continue
+                if not self.lib.XGetWindowAttributes(self.display, window, attributes):
+                    continue
+                width = int.from_bytes(attributes.raw[8:12], "little")
+                height = int.from_bytes(attributes.raw[12:16], "little")
+                if width >= MIN_SIDE and height >= MIN_SIDE:
+                    return now
+            remaining = deadline - time.perf_counter()
+            if remaining <= 0:
+                return None
+            select.select([self.fd], [], [], remaining)
+
+
+def start_xvfb():
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten",
+         "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    number = b""
+    while not number.endswith(b"\n"):
+        chunk = os.read(read_end, 16)
+        if not chunk:
+            raise RuntimeError("Xvfb did not start")
+        number += chunk
+    os.close(read_end)
+    return server, ":" + number.decode().strip()
+
+
+def peak_rss_kib(pid):
+    with open(f"/proc/{pid}/status") as status:
+        for line in status:
+            if line.startswith("VmHWM:"):
+                return int(line.split()[1])
+    raise RuntimeError(f"no VmHWM for {pid}")
+
+
+def measure_once(x11, command, env):
+    """Start-up time in ms and peak RSS in KiB of one start of the command."""
+    x11.drain()
+    started = time.perf_counter()
+    process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    try:
+        mapped = x11.wait_for_map(started + TIMEOUT)
+        if mapped is None:
+            raise RuntimeError(f"{command[-1]} showed no window within {TIMEOUT} s")
+        # Let it draw and settle before reading its peak memory.
+        time.sleep(0.5)
+        rss = peak_rss_kib(process.pid)
+        return (mapped - started) * 1000.0, rss
+    finally:
+        process.send_signal(signal.SIGTERM)
+        try:
+            process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+
+
+def compare(x11, label, program, floor, env, runs):
+    results = {program[-1]: ([], []), floor[-1]: ([], [])}
+    for run in range(runs):
+        # Alternate the order so that drift in the machine's speed hits both alike.
+        pair = (program, floor) if run % 2 == 0 else (floor, program)
+        for command in pair:
+            ms, rss = measure_once(x11, command, env)
+            results[command[-1]][0].append(ms)
+            results[command[-1]][1].append(rss)
+    print(f"\n{label}, {runs} runs each (median, min-max):")
+    medians = {}
+    for command in (program, floor):
+        times, rss = results[command[-1]]
+        medians[command[-1]] = (statistics.median(times), statistics.median(rss))
+        print(f"  {os.path.basename(command[-1]):24} start-up {statistics.median(times):7.1f} ms"
+              f" ({min(times):.1f}-{max(times):.1f})   peak RSS"
+              f" {statistics.median(rss) / 1024:6.1f} MiB ({min(rss) / 1024:.1f}-"
+              f"{max(rss) / 1024:.1f})")
+    (program_ms, program_rss), (floor_ms, floor_rss) = medians[program[-1]], medians[floor[-1]]
+    print(f"  ratio                    start-up {program_ms / floor_ms:.2f}x"
+          f"   peak RSS {program_rss / floor_rss:.2f}x   (goal: 1.2x or less)")
+
+
+def size_line(path, strip_tool):
+    size = os.path.getsize(path)
+    stripped = size
+    if shutil.which(strip_tool):
+        with tempfile.TemporaryDirectory() as scratch:
+            copy = os.path.join(scratch, os.path.basename(path))
+            subprocess.run([strip_tool, "-o", copy, path], check=True)
+            stripped = os.path.getsize(copy)
+    return (f"  {os.path.basename(path):24} {size / 1024:8.0f} KiB as built,"
+            f" {stripped / 1024:6.0f} KiB stripped")
+
+
+def require(path):
+    if not os.path.isfile(path):
+        sys.exit(f"{path} is missing: build it first (see the README)")
+    return path
+
+
+def main():
+    source = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--runs", type=int, default=15)
+    parser.add_argument("--linux-build", default=os.path.join(source, "build/release"))
+    parser.add_argument("--windows-build", default=os.path.join(source, "build/windows"))
+    parser.add_argument("--no-linux", action="store_true")
+    parser.add_argument("--no-windows", action="store_true")
+    options = parser.parse_args()
+    options.linux_build = os.path.abspath(options.linux_build)
+    options.windows_build = os.path.abspath(options.windows_build)
+    if options.runs < 10:
+        sys.exit("use at least 10 runs")
+
+    server, display = start_xvfb()
+    wine_env = None
+    try:
+        x11 = X11(display)
+        env = dict(os.environ, DISPLAY=display)
+        env.pop("WAYLAND_DISPLAY", None)
+        print(f"Xvfb on {display}; {os.cpu_count()} CPUs; {options.runs} runs per program")
+        sizes = []
+
+        if not options.no_linux:
+            build = options.linux_build
+            program = require(os.path.join(build, "tilewright"))
+            floor = require(os.path.join(build, "bench/empty_gtk_window"))
+            for command in ([program], [floor]):  # warm the file cache
+                measure_once(x11, command, env)
+            compare(x11, "GTK 3", [program], [floor], env, options.runs)
+            sizes += [size_line(program, "strip"), size_line(floor, "strip")]
+
+        if not options.no_windows:
+            build = options.windows_build
+            program = require(os.path.join(build, "ui/win32/Tilewright.exe"))
+            floor = require(os.path.join(build, "bench/empty_win32_window.exe"))
+            wine_env = dict(env, WINEPREFIX=os.path.join(build, "bench-wineprefix"),
+                            WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+            subprocess.run(["wineboot", "-i"], env=wine_env, check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            for command in (["wine", program], ["wine", floor]):
+                measure_once(x11, command, wine_env)
+            compare(x11, "Win32 under Wine", ["wine", program], ["wine", floor], wine_env,
+                    options.runs)
+            sizes += [size_line(program, "x86_64-w64-mingw32-strip"),
+                      size_line(floor, "x86_64-w64-mingw32-strip")]
+            imports = subprocess.run(["x86_64-w64-mingw32-objdump", "-p", program],
+                                     capture_output=True, text=True).stdout
+            dlls = sorted({line.split(":", 1)[1].strip() for line in imports.splitlines()
+                           if "DLL Name:" in line}, key=str.lower)
+            sizes.append(f"  Tilewright.exe imports: {', '.join(dlls)}")
+
+        print("\nBinary sizes:")
+        print("\n".join(sizes))
+    finally:
+        if wine_env is not None:
+            subprocess.run(["wineserver", "-k"], env=wine_env)
+        server.terminate()
+        server.wait()
+
+
+if __name__ == "__main__":
+    main()
