@@ -1,0 +1,97 @@
+// The core's file output on the Windows code path, as the Windows program uses it: replacing
+// a file, refusing the names Windows keeps for devices, wide-character paths.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "create/save_file.h"
+#include "tests/win32/window_test_support.h"
+
+namespace tilewright {
+namespace {
+
+using testing::TemporaryFolder;
+
+std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const std::filesystem::path& path, std::size_t size, std::uint8_t value) {
+    std::ofstream out(path, std::ios::binary);
+    const std::vector<char> bytes(size, static_cast<char>(value));
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::uint8_t> image() {
+    std::vector<std::uint8_t> bytes(8192);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<std::uint8_t>(i * 7);
+    }
+    return bytes;
+}
+
+std::vector<std::filesystem::path> contents(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename());
+    }
+    return names;
+}
+
+TEST(WindowsSaveFile, ReplacesALongerFileWithExactlyTheImage) {
+    TemporaryFolder folder;
+    const auto target = folder.path() / "GAME.BIN";
+    writeFile(target, 20000, 0xAA);
+    const auto bytes = image();
+    ASSERT_FALSE(saveFileSafely(target, bytes));
+    EXPECT_EQ(readFile(target), bytes);
+    EXPECT_EQ(contents(folder.path()), std::vector<std::filesystem::path>{"GAME.BIN"});
+}
+
+TEST(WindowsSaveFile, WritesToWideCharacterPathsWithoutAnExtension) {
+    TemporaryFolder folder;
+    const auto subfolder = folder.path() / L"\u00c4rger \u20ac";
+    std::filesystem::create_directory(subfolder);
+    const auto target = subfolder / L"MY GAME";
+    const auto bytes = image();
+    ASSERT_FALSE(saveFileSafely(target, bytes));
+    EXPECT_EQ(readFile(target), bytes);
+    EXPECT_EQ(contents(subfolder), std::vector<std::filesystem::path>{L"MY GAME"});
+}
+
+TEST(WindowsSaveFile, RefusesDeviceNamesAndFoldersWithoutWriting) {
+    TemporaryFolder folder;
+    for (const char* name : {"CON", "nul.bin", "Com1", "LPT9.txt", "aux"}) {
+        EXPECT_EQ(saveFileSafely(folder.path() / name, image()), SaveRefusal::ReservedDeviceName)
+            << name;
+    }
+    std::filesystem::create_directory(folder.path() / "ROMS");
+    EXPECT_TRUE(saveFileSafely(folder.path() / "ROMS", image()));
+    EXPECT_EQ(contents(folder.path()), std::vector<std::filesystem::path>{"ROMS"});
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path() / "ROMS"));
+}
+
+TEST(WindowsSaveFile, MissingFolderFailsAndCreatesNothing) {
+    TemporaryFolder folder;
+    EXPECT_TRUE(saveFileSafely(folder.path() / "missing" / "GAME", image()));
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+}
+
+TEST(WindowsSaveFile, ReadOnlyFileIsKeptOrReplacedWhole) {
+    // Whatever the platform decides for a read-only target, it is never left half written.
+    TemporaryFolder folder;
+    const auto target = folder.path() / "LOCKED";
+    writeFile(target, 100, 0x55);
+    SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY);
+    const auto bytes = image();
+    const std::error_code error = saveFileSafely(target, bytes);
+    EXPECT_EQ(readFile(target), error ? std::vector<std::uint8_t>(100, 0x55) : bytes);
+    EXPECT_EQ(contents(folder.path()), std::vector<std::filesystem::path>{"LOCKED"});
+    SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+}  // namespace
+}  // namespace tilewright
