@@ -413,6 +413,15 @@ TEST_F(Form1Test, ATwentyCharacterNameShowsTheErrorBoxAndKeepsTheName) {
         EXPECT_EQ(type, GTK_MESSAGE_ERROR);
         EXPECT_STREQ(text, "Name must be 19 Characters or Less.");
         g_free(text);
+        GtkWidget* icon = nullptr;
+        g_object_get(box, "image", &icon, nullptr);
+        EXPECT_TRUE(icon != nullptr && gtk_widget_get_mapped(icon));
+        if (icon != nullptr) {
+            const gchar* iconName = nullptr;
+            gtk_image_get_icon_name(GTK_IMAGE(icon), &iconName, nullptr);
+            EXPECT_STREQ(iconName, "dialog-error");
+            g_object_unref(icon);
+        }
         gtk_dialog_response(box, GTK_RESPONSE_OK);
     }});
     pressKey(window(), GDK_KEY_Return);

@@ -278,6 +278,13 @@ void Form1::showError(std::string_view text, std::string_view title) {
         window(), static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
         GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s", validText.get());
     gtk_window_set_title(GTK_WINDOW(box), validTitle.get());
+    // GTK 3 draws no icon in message boxes unless given one; the user should see the stop sign.
+    GtkWidget* icon = gtk_image_new_from_icon_name("dialog-error", GTK_ICON_SIZE_DIALOG);
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    gtk_message_dialog_set_image(GTK_MESSAGE_DIALOG(box), icon);
+    G_GNUC_END_IGNORE_DEPRECATIONS
+    gtk_widget_show(icon);
+    g_object_set(box, "message-type", GTK_MESSAGE_ERROR, nullptr);  // setting an image cleared it
     gtk_dialog_run(GTK_DIALOG(box));
     gtk_widget_destroy(box);
 }
