@@ -244,6 +244,9 @@ TEST_F(Form1Test, EditingKeysKeepTheirEffect) {
     // Ctrl+H is the backspace character, as on Windows.
     pressKey(window(), GDK_KEY_h, GDK_CONTROL_MASK);
     EXPECT_EQ(name(), "XB");
+    // Ctrl+Backspace types DEL, which has no tile: nothing is deleted.
+    pressKey(window(), GDK_KEY_BackSpace, GDK_CONTROL_MASK);
+    EXPECT_EQ(name(), "XB");
 }
 
 TEST_F(Form1Test, ATypedCharacterReplacesTheSelection) {

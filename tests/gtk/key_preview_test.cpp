@@ -24,6 +24,7 @@ TEST(TypedCharacter, CtrlLetterTypesItsControlCodeInEitherCase) {
     EXPECT_EQ(typedCharacter(GDK_KEY_a, GDK_CONTROL_MASK), 1);
     EXPECT_EQ(typedCharacter(GDK_KEY_z, GDK_CONTROL_MASK), 26);
     EXPECT_EQ(typedCharacter(GDK_KEY_h, GDK_CONTROL_MASK), kBackspaceCode);
+    EXPECT_EQ(typedCharacter(GDK_KEY_BackSpace, GDK_CONTROL_MASK), 127);
 }
 
 TEST(TypedCharacter, EditingNavigationAndAltKeysTypeNothing) {

@@ -305,7 +305,7 @@ bool Form1::previewKey(const GdkEventKey& event) {
     }
     if (code == kBackspaceCode) {
         if (event.keyval == GDK_KEY_BackSpace) {
-            return false;  // the name box's own Backspace, Ctrl+Backspace included
+            return false;  // the name box's own Backspace
         }
         g_signal_emit_by_name(control(ControlId::txtName), "backspace");
         return true;

@@ -27,7 +27,8 @@ std::optional<std::int16_t> typedCharacter(guint keyval, GdkModifierType state) 
         case GDK_KEY_KP_Delete:
             return std::nullopt;
         case GDK_KEY_BackSpace:
-            return kBackspaceCode;
+            // Ctrl+Backspace types DEL on Windows, which the filter drops; here too.
+            return (state & GDK_CONTROL_MASK) != 0 ? std::int16_t{127} : kBackspaceCode;
         default:
             break;
     }
