@@ -4,8 +4,8 @@
   check_package.py build CPACK BUILD_DIR WORK_DIR ROOT   make the .deb, unpack it into ROOT
   check_package.py PART ROOT VERSION                     check one part of the unpacked tree
 
-PART is control, program, desktop, icons or metainfo. Exit status 0: passed, 1: failed,
-77: the tool a check needs is not installed.
+PART is control, program, desktop, icons, metainfo or readme. Exit status 0: passed,
+1: failed, 77: the tool a check needs is not installed.
 """
 import os
 import re
@@ -189,12 +189,21 @@ def check_metainfo(root, version):
     require(validated.returncode == 0, "appstreamcli validate failed")
 
 
+def check_readme(root, version):
+    path = os.path.join(root, "usr/share/doc/tilewright/README.md")
+    require(os.path.isfile(path), "no usr/share/doc/tilewright/README.md")
+    with open(path, encoding="utf-8") as f:
+        stated = re.findall(r"^Version (\d+\.\d+\.\d+)\.", f.read(), re.MULTILINE)
+    require(stated == [version], f"the README states version {stated}, the project's is {version}")
+
+
 CHECKS = {
     "control": check_control,
     "program": check_program,
     "desktop": check_desktop,
     "icons": check_icons,
     "metainfo": check_metainfo,
+    "readme": check_readme,
 }
 
 
