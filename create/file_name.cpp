@@ -3,6 +3,13 @@
 #include <algorithm>
 #include <array>
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 namespace tilewright {
 namespace {
 
@@ -48,8 +55,19 @@ bool isReservedDeviceName(const std::filesystem::path& fileName) {
 }
 
 std::string pathToUtf8(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return {text.begin(), text.end()};
+#ifdef _WIN32
+    // path::u8string() would do, but in a static Windows build its conversion brings in the
+    // whole of the C++ locale library; the system's own conversion costs nothing.
+    const std::wstring& wide = path.native();
+    const int wideLength = static_cast<int>(wide.size());
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), size, nullptr, nullptr);
+    return utf8;
+#else
+    return path.native();
+#endif
 }
 
 }  // namespace tilewright

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "create/file_name.h"
 #include "create/save_file_platform.h"
 
 namespace tilewright {
@@ -24,46 +23,6 @@ public:
     }
 };
 
-// Follows a chain of symbolic links to the path they end at, even when that file does not
-// exist yet, so that saving over a link replaces the linked file and keeps the link.
-std::filesystem::path followLinks(std::filesystem::path path, std::error_code& error) {
-    constexpr int kMaxLinks = 40;  // as the kernel's own limit on link chains
-    for (int i = 0; i < kMaxLinks; ++i) {
-        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error))) {
-            if (error == std::errc::no_such_file_or_directory) {
-                error.clear();
-            }
-            return path;
-        }
-        const std::filesystem::path linked = std::filesystem::read_symlink(path, error);
-        if (error) {
-            return path;
-        }
-        path = linked.is_absolute() ? linked : path.parent_path() / linked;
-    }
-    error = std::make_error_code(std::errc::too_many_symbolic_link_levels);
-    return path;
-}
-
-// Refuses a path that names something other than an ordinary file.
-std::error_code checkTarget(const std::filesystem::path& target) {
-    if (kNativeFileNameRules == FileNameRules::Windows && isReservedDeviceName(target)) {
-        return SaveRefusal::ReservedDeviceName;
-    }
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(target, error);
-    if (error && error != std::errc::no_such_file_or_directory) {
-        return error;
-    }
-    if (std::filesystem::is_directory(status)) {
-        return SaveRefusal::IsAFolder;
-    }
-    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-        return SaveRefusal::NotARegularFile;
-    }
-    return {};
-}
-
 }  // namespace
 
 const std::error_category& saveRefusalCategory() noexcept {
@@ -77,13 +36,9 @@ std::error_code make_error_code(SaveRefusal refusal) noexcept {
 
 std::error_code saveFileSafely(const std::filesystem::path& target,
                                std::span<const std::uint8_t> bytes) {
-    std::error_code error;
-    const std::filesystem::path resolved = followLinks(target, error);
-    if (error) {
+    std::filesystem::path resolved;
+    if (const std::error_code error = resolveTarget(target, resolved)) {
         return error;
-    }
-    if (const std::error_code refused = checkTarget(resolved)) {
-        return refused;
     }
     return replaceFile(resolved, bytes);
 }

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <string>
 
+#include "create/save_file.h"
 #include "create/save_file_platform.h"
 
 namespace tilewright {
@@ -85,7 +86,49 @@ void syncFolder(const std::filesystem::path& folder) {
     }
 }
 
+// Follows a chain of symbolic links to the path they end at, even when that file does not
+// exist yet, so that saving over a link replaces the linked file and keeps the link.
+std::filesystem::path followLinks(std::filesystem::path path, std::error_code& error) {
+    constexpr int kMaxLinks = 40;  // as the kernel's own limit on link chains
+    for (int i = 0; i < kMaxLinks; ++i) {
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error))) {
+            if (error == std::errc::no_such_file_or_directory) {
+                error.clear();
+            }
+            return path;
+        }
+        const std::filesystem::path linked = std::filesystem::read_symlink(path, error);
+        if (error) {
+            return path;
+        }
+        path = linked.is_absolute() ? linked : path.parent_path() / linked;
+    }
+    error = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+    return path;
+}
+
 }  // namespace
+
+std::error_code resolveTarget(const std::filesystem::path& target,
+                              std::filesystem::path& resolved) {
+    std::error_code error;
+    resolved = followLinks(target, error);
+    if (error) {
+        return error;
+    }
+    const std::filesystem::file_status status = std::filesystem::status(resolved, error);
+    if (error && error != std::errc::no_such_file_or_directory) {
+        return error;
+    }
+    if (std::filesystem::is_directory(status)) {
+        return SaveRefusal::IsAFolder;
+    }
+    // Opening a pipe or a device could hang the window or write somewhere unexpected.
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        return SaveRefusal::NotARegularFile;
+    }
+    return {};
+}
 
 std::error_code replaceFile(const std::filesystem::path& target,
                             std::span<const std::uint8_t> bytes) {

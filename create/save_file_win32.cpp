@@ -6,6 +6,8 @@
 #include <random>
 #include <string>
 
+#include "create/file_name.h"
+#include "create/save_file.h"
 #include "create/save_file_platform.h"
 
 namespace tilewright {
@@ -95,6 +97,27 @@ std::error_code writeAll(HANDLE handle, std::span<const std::uint8_t> bytes) {
 }
 
 }  // namespace
+
+// Win32 calls rather than std::filesystem's: in a static build the latter bring in the whole
+// of the C++ locale library, which would more than double the size of the exe.
+std::error_code resolveTarget(const std::filesystem::path& target,
+                              std::filesystem::path& resolved) {
+    resolved = target;
+    if (isReservedDeviceName(target)) {
+        return SaveRefusal::ReservedDeviceName;
+    }
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return GetLastError() == ERROR_FILE_NOT_FOUND ? std::error_code{} : lastError();
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        return SaveRefusal::IsAFolder;
+    }
+    if (attributes & FILE_ATTRIBUTE_DEVICE) {
+        return SaveRefusal::NotARegularFile;
+    }
+    return {};
+}
 
 std::error_code replaceFile(const std::filesystem::path& target,
                             std::span<const std::uint8_t> bytes) {
