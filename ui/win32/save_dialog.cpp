@@ -15,6 +15,43 @@ namespace {
 // Room for the longest path Windows handles, far beyond MAX_PATH.
 constexpr std::size_t kPathBufferSize = 32768;
 
+// The common dialog library brings the shell and the printing libraries with it. It is
+// loaded when the save dialog is first shown rather than at start, which keeps the window
+// quick to open.
+struct CommonDialogs {
+    decltype(&GetSaveFileNameW) getSaveFileName = nullptr;
+    decltype(&CommDlgExtendedError) extendedError = nullptr;
+};
+
+template <typename Function>
+Function systemFunction(HMODULE module, const char* name) {
+    // Through void(*)(): the one cast between function types that GCC accepts silently.
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+const CommonDialogs* commonDialogs() {
+    static const CommonDialogs dialogs = [] {
+        CommonDialogs loaded;
+        if (const HMODULE module =
+                LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+            loaded.getSaveFileName =
+                systemFunction<decltype(&GetSaveFileNameW)>(module, "GetSaveFileNameW");
+            loaded.extendedError =
+                systemFunction<decltype(&CommDlgExtendedError)>(module, "CommDlgExtendedError");
+        }
+        return loaded;
+    }();
+    return dialogs.getSaveFileName && dialogs.extendedError ? &dialogs : nullptr;
+}
+
+void showDialogFailure(HWND owner, DWORD error) {
+    // Not a cancel: say so rather than let it pass for one.
+    wchar_t text[96];
+    std::swprintf(text, std::size(text), L"The save dialog could not be shown (error 0x%04lX).",
+                  static_cast<unsigned long>(error));
+    MessageBoxW(owner, text, toWide(kErrorTitle).c_str(), MB_OK | MB_ICONERROR);
+}
+
 }  // namespace
 
 std::wstring dialogFilter(std::string_view filter) {
@@ -55,16 +92,16 @@ std::optional<std::filesystem::path> showSaveDialog(HWND owner,
     dialog.lpstrTitle = title.c_str();
     dialog.Flags = dialogFlags(settings.options);
 
-    if (GetSaveFileNameW(&dialog)) {
+    const CommonDialogs* dialogs = commonDialogs();
+    if (dialogs == nullptr) {
+        showDialogFailure(owner, GetLastError());
+        return std::nullopt;
+    }
+    if (dialogs->getSaveFileName(&dialog)) {
         return std::filesystem::path(std::wstring(path.data()));
     }
-    const DWORD error = CommDlgExtendedError();
-    if (error != 0) {
-        // Not a cancel: say so rather than let it pass for one.
-        wchar_t text[96];
-        std::swprintf(text, std::size(text), L"The save dialog could not be shown (error 0x%04lX).",
-                      static_cast<unsigned long>(error));
-        MessageBoxW(owner, text, toWide(kErrorTitle).c_str(), MB_OK | MB_ICONERROR);
+    if (const DWORD error = dialogs->extendedError(); error != 0) {
+        showDialogFailure(owner, error);
     }
     return std::nullopt;
 }
