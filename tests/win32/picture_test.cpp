@@ -15,13 +15,7 @@ namespace {
 class Canvas {
 public:
     Canvas(int width, int height) : width_(width) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        const BITMAPINFO info = topDownInfo(width, height);
         void* bits = nullptr;
         bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
         pixels_ = static_cast<std::uint32_t*>(bits);
@@ -87,13 +81,7 @@ TEST(IconPicture, ShrinksSmoothlyInsteadOfDroppingPixels) {
     // A one-pixel black and white checkerboard, halved: dropping pixels keeps pure black or
     // white; averaging gives grey. Its bits are written directly: a bitmap that is selected
     // into a DC cannot be drawn from another one.
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = 16;
-    info.bmiHeader.biHeight = -16;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = topDownInfo(16, 16);
     void* bits = nullptr;
     const GdiHandle<HBITMAP> checkerboard(
         CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));

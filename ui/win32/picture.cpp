@@ -31,6 +31,8 @@ std::vector<std::vector<Tap>> axisTaps(int sourceSize, int targetSize) {
     return taps;
 }
 
+}  // namespace
+
 BITMAPINFO topDownInfo(int width, int height) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -41,8 +43,6 @@ BITMAPINFO topDownInfo(int width, int height) {
     info.bmiHeader.biCompression = BI_RGB;
     return info;
 }
-
-}  // namespace
 
 GdiHandle<HBITMAP> loadIconPicture(HINSTANCE module) {
     return GdiHandle<HBITMAP>(static_cast<HBITMAP>(LoadImageW(

@@ -9,6 +9,9 @@
 
 namespace tilewright {
 
+// A 32-bit 0x00RRGGBB bitmap, rows from the top, for reading and writing pixels directly.
+[[nodiscard]] BITMAPINFO topDownInfo(int width, int height);
+
 // The icon picture built into the module as a bitmap resource; empty when the module has none.
 [[nodiscard]] GdiHandle<HBITMAP> loadIconPicture(HINSTANCE module);
 
