@@ -41,7 +41,7 @@ private:
     void typeIntoName(char code);
 
     static gboolean onForm1KeyPressEvent(GtkWidget* widget, GdkEventKey* event, gpointer self);
-    static void onForm1ScaleFactorChanged(GObject* object, GParamSpec* spec, gpointer self);
+    static void onForm1ScaleFactorChanged(GObject* object, GParamSpec* property, gpointer self);
     static void onChkClicked(GtkButton* button, gpointer self);
     static void onTxtNameActivate(GtkEntry* entry, gpointer self);
     static void onCmdCreateClicked(GtkButton* button, gpointer self);
