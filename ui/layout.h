@@ -48,6 +48,7 @@ inline constexpr int kNoFocus = -1;
 
 struct Control {
     ControlId id;
+    const char* name;  // the control's own name ("txtName"), for toolkits that name widgets
     ControlKind kind;
     Rect twips;
     std::string_view text;
@@ -63,17 +64,23 @@ inline constexpr Rgb kOptionText{255, 255, 255};
 
 // Labels take no focus, so their places in the sequence are only kept for the record.
 inline constexpr std::array<Control, 11> kControls{{
-    {ControlId::Label1, ControlKind::Label, {353, 120, 2295, 255}, "Name: (Max. 19 Characters)", 2},
-    {ControlId::txtName, ControlKind::TextBox, {353, 360, 2295, 315}, "", 0},
-    {ControlId::Label2, ControlKind::Label, {360, 1020, 2295, 195}, "Select Icon:", 9},
-    {ControlId::chk0, ControlKind::OptionButton, {300, 1620, 735, 285}, "None", 8},
-    {ControlId::chk1, ControlKind::OptionButton, {300, 2280, 735, 285}, "", 7},
-    {ControlId::chk2, ControlKind::OptionButton, {300, 2940, 735, 285}, "", 6},
-    {ControlId::chk3, ControlKind::OptionButton, {300, 3600, 735, 285}, "", 3},
-    {ControlId::chk4, ControlKind::OptionButton, {300, 4260, 735, 285}, "", 5},
-    {ControlId::chk5, ControlKind::OptionButton, {300, 4800, 735, 285}, "", 4},
-    {ControlId::Image1, ControlKind::Picture, {1080, 1320, 1545, 3885}, "", kNoFocus},
+    {ControlId::Label1,
+     "Label1",
+     ControlKind::Label,
+     {353, 120, 2295, 255},
+     "Name: (Max. 19 Characters)",
+     2},
+    {ControlId::txtName, "txtName", ControlKind::TextBox, {353, 360, 2295, 315}, "", 0},
+    {ControlId::Label2, "Label2", ControlKind::Label, {360, 1020, 2295, 195}, "Select Icon:", 9},
+    {ControlId::chk0, "chk0", ControlKind::OptionButton, {300, 1620, 735, 285}, "None", 8},
+    {ControlId::chk1, "chk1", ControlKind::OptionButton, {300, 2280, 735, 285}, "", 7},
+    {ControlId::chk2, "chk2", ControlKind::OptionButton, {300, 2940, 735, 285}, "", 6},
+    {ControlId::chk3, "chk3", ControlKind::OptionButton, {300, 3600, 735, 285}, "", 3},
+    {ControlId::chk4, "chk4", ControlKind::OptionButton, {300, 4260, 735, 285}, "", 5},
+    {ControlId::chk5, "chk5", ControlKind::OptionButton, {300, 4800, 735, 285}, "", 4},
+    {ControlId::Image1, "Image1", ControlKind::Picture, {1080, 1320, 1545, 3885}, "", kNoFocus},
     {ControlId::cmdCreate,
+     "cmdCreate",
      ControlKind::PushButton,
      {413, 5520, 2175, 435},
      "Create Rom (27C64)",

@@ -14,7 +14,6 @@
 
 #include "rom/rom_image.h"
 #include "tests/gtk/window_driver.h"
-#include "ui/gtk/control_name.h"
 #include "ui/gtk/form1.h"
 #include "ui/layout.h"
 
@@ -100,7 +99,7 @@ TEST_F(Form1Test, EveryControlHasItsLayoutRectangle) {
     EXPECT_STREQ(gtk_window_get_title(form_->window()), "Tilewright");
 
     for (const layout::Control& c : layout::kControls) {
-        SCOPED_TRACE(controlName(c.id));
+        SCOPED_TRACE(c.name);
         const layout::Rect want = layout::toPixels(c.twips, kDpi);
         const GdkRectangle got = test::rectangleInWindow(control(c.id));
         EXPECT_EQ(got.x, want.left);
@@ -116,7 +115,7 @@ TEST_F(Form1Test, EveryTextShowsWholeInsideItsControl) {
         if (c.text.empty()) {
             continue;
         }
-        SCOPED_TRACE(controlName(c.id));
+        SCOPED_TRACE(c.name);
         GtkWidget* widget = control(c.id);
         GtkWidget* label = GTK_IS_LABEL(widget) ? widget : gtk_bin_get_child(GTK_BIN(widget));
         ASSERT_TRUE(GTK_IS_LABEL(label));
@@ -149,7 +148,7 @@ TEST_F(Form1Test, ShowsGreenBackgroundWhiteTextsAndThePictureInItsFrame) {
 
     // Some pixel of each caption is (near) white: the text is drawn in white on the green.
     for (const ControlId id : {ControlId::Label1, ControlId::Label2, ControlId::chk0}) {
-        SCOPED_TRACE(controlName(id));
+        SCOPED_TRACE(layout::control(id).name);
         const GdkRectangle r = test::rectangleInWindow(control(id));
         int brightest = 0;
         for (int y = r.y; y < r.y + r.height; ++y) {

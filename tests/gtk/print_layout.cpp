@@ -2,7 +2,6 @@
 // end-to-end test clicks where the window really puts things.
 #include <cstdio>
 
-#include "ui/gtk/control_name.h"
 #include "ui/layout.h"
 
 int main() {
@@ -12,7 +11,7 @@ int main() {
     std::printf("Form1 0 0 %d %d\n", client.width, client.height);
     for (const layout::Control& c : layout::kControls) {
         const layout::Rect r = layout::toPixels(c.twips, 96);
-        std::printf("%s %d %d %d %d\n", controlName(c.id), r.left, r.top, r.width, r.height);
+        std::printf("%s %d %d %d %d\n", c.name, r.left, r.top, r.width, r.height);
     }
     return 0;
 }

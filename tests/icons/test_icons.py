@@ -210,7 +210,7 @@ class IconPictureTest(unittest.TestCase):
         # 40 twips of the centre of the option button that selects it.
         text = (ROOT / "ui" / "layout.h").read_text()
         rects = {name: tuple(map(int, numbers)) for name, *numbers in re.findall(
-            r"ControlId::(\w+), ControlKind::\w+, \{(\d+), (\d+), (\d+), (\d+)\}", text)}
+            r"ControlId::(\w+),\s*\"\w+\",\s*ControlKind::\w+,\s*\{(\d+), (\d+), (\d+), (\d+)\}", text)}
         self.assertIn("Image1", rects, "ui/layout.h no longer lists its controls as expected")
         _, image_top, _, image_height = rects["Image1"]
         for number, (top, bottom, _, _) in enumerate(BOXES, start=1):

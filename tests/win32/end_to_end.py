@@ -48,7 +48,7 @@ def control_centres():
     text = (ROOT / "ui" / "layout.h").read_text()
     centres = {}
     for name, left, top, width, height in re.findall(
-            r"\{ControlId::(\w+),\s*ControlKind::\w+,\s*\{(\d+),\s*(\d+),\s*(\d+),\s*(\d+)\}", text):
+            r"\{ControlId::(\w+),\s*\"\w+\",\s*ControlKind::\w+,\s*\{(\d+),\s*(\d+),\s*(\d+),\s*(\d+)\}", text):
         px = [(int(v) * 96 + 720) // 1440 for v in (left, top, width, height)]
         centres[name] = (px[0] + px[2] // 2, px[1] + px[3] // 2)
     return centres

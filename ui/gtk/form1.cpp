@@ -6,7 +6,6 @@
 #include <mutex>
 
 #include "rom/name_tiles.h"
-#include "ui/gtk/control_name.h"
 #include "ui/gtk/key_preview.h"
 #include "ui/gtk/save_filter.h"
 
@@ -44,7 +43,7 @@ std::string cssColour(layout::Rgb colour) {
 std::string colourCss() {
     std::string css = "#Form1 { background-color: " + cssColour(layout::kBackground) + "; }\n";
     for (const layout::Control& c : layout::kControls) {
-        const std::string selector = std::string("#Form1 #") + controlName(c.id);
+        const std::string selector = std::string("#Form1 #") + c.name;
         if (c.kind == ControlKind::Label) {
             css += selector + " { color: " + cssColour(layout::kLabelText) + "; }\n";
         } else if (c.kind == ControlKind::OptionButton) {
@@ -177,7 +176,7 @@ void Form1::createControls() {
     for (const layout::Control& c : layout::kControls) {
         GtkWidget* widget = createControl(c, controls_[indexOf(ControlId::chk0)]);
         // Named as the control, so the style sheet and GTK's inspector can refer to it.
-        gtk_widget_set_name(widget, controlName(c.id));
+        gtk_widget_set_name(widget, c.name);
         const layout::Rect rect = layout::toPixels(c.twips, kLayoutDpi);
         gtk_widget_set_size_request(widget, rect.width, rect.height);
         gtk_fixed_put(GTK_FIXED(fixed_), widget, rect.left, rect.top);
