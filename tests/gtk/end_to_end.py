@@ -14,44 +14,12 @@ import tempfile
 import time
 import unittest
 
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+from end_to_end_support import expected_image, wait_for, xdotool  # noqa: E402
+
 ARGS = None
 SAVE_TITLE = "Select a folder to save file in."
 TIMEOUT = 20.0  # seconds; the sanitizer build starts slowly
-
-# The tile codes of the name characters, written out here once more on purpose, so the
-# program's output is checked against an independent reading of the format.
-TILES = {**{chr(48 + i): i for i in range(10)}, **{chr(65 + i): 0x0A + i for i in range(26)},
-         ".": 0x24, "'": 0x25, "!": 0x26, "-": 0x27, '"': 0x29, ",": 0x2A, " ": 0x3F}
-ICON_FIELDS = {0: b"\x3f\x3f\x3f\x3f", 3: b"\x3f\xfd\xfe\x3f"}
-
-
-def expected_image(name, icon):
-    image = bytearray(8192)
-    field = bytearray(b"\x3e" * 19 + ICON_FIELDS[icon])
-    for i, c in enumerate(name):
-        field[i] = TILES[c]
-    field[len(name)] = 0x3F
-    image[0x1000:0x1002] = b"PC"
-    image[0x1002:0x1019] = field
-    return bytes(image)
-
-
-def xdotool(*args, check=True):
-    result = subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True)
-    if check and result.returncode != 0:
-        raise AssertionError(f"xdotool {' '.join(map(str, args))}: {result.stderr.strip()}")
-    return result.stdout.strip()
-
-
-def wait_for(condition, what, timeout=TIMEOUT):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.1)
-    raise AssertionError(f"timed out waiting for {what}")
-
 
 class TilewrightEndToEnd(unittest.TestCase):
     def setUp(self):
@@ -63,7 +31,7 @@ class TilewrightEndToEnd(unittest.TestCase):
             self.layout[name] = tuple(int(n) for n in numbers)
         env = dict(os.environ, NO_AT_BRIDGE="1")
         self.program = subprocess.Popen([ARGS.program], cwd=self.folder, env=env)
-        self.main = wait_for(lambda: self.window_named("^Tilewright$"), "the main window")
+        self.main = wait_for("the main window", lambda: self.window_named("^Tilewright$"))
         self.focus(self.main)
 
     def tearDown(self):
@@ -107,13 +75,13 @@ class TilewrightEndToEnd(unittest.TestCase):
             return f.read()
 
     def save_dialog(self):
-        dialog = wait_for(lambda: self.window_named("^" + re.escape(SAVE_TITLE) + "$"),
-                          "the save dialog")
+        dialog = wait_for("the save dialog",
+                          lambda: self.window_named("^" + re.escape(SAVE_TITLE) + "$"))
         self.focus(dialog)
         return dialog
 
     def wait_until_only_main_window(self):
-        wait_for(lambda: self.windows() == [self.main], "the dialogs to close")
+        wait_for("the dialogs to close", lambda: self.windows() == [self.main])
 
     # ---- the tests ----
 
@@ -141,7 +109,7 @@ class TilewrightEndToEnd(unittest.TestCase):
         self.key("Return")
         self.wait_until_only_main_window()
         path = "SPACE RACE"
-        wait_for(lambda: path in self.files() and len(self.read(path)) == 8192, "the file")
+        wait_for("the file", lambda: path in self.files() and len(self.read(path)) == 8192)
         self.assertEqual(self.files(), [path])  # no extension added, nothing else left
         self.assertEqual(self.read(path), expected_image("SPACE RACE", 3))
 
@@ -154,13 +122,13 @@ class TilewrightEndToEnd(unittest.TestCase):
         self.type(self.folder + "/")
         self.key("Return")
         self.wait_until_only_main_window()
-        wait_for(lambda: "OK" in self.files(), "the second file")
+        wait_for("the second file", lambda: "OK" in self.files())
         self.assertEqual(self.read("OK"), expected_image("OK", 0))
 
     def test_twenty_characters_bring_up_the_error_box(self):
         self.type("abcdefghijklmnopqrst")
         self.click("cmdCreate")
-        box = wait_for(lambda: self.window_named("^Error$"), "the Error box")
+        box = wait_for("the Error box", lambda: self.window_named("^Error$"))
         time.sleep(0.5)
         self.assertIsNone(self.window_named(re.escape(SAVE_TITLE)))
         self.focus(box)
@@ -178,7 +146,7 @@ class TilewrightEndToEnd(unittest.TestCase):
         self.type(self.folder + "/")
         self.key("Return")
         self.wait_until_only_main_window()
-        wait_for(lambda: self.files() == ["ABCDEFGHIJKLMNOPQRS"], "the 19-character file")
+        wait_for("the 19-character file", lambda: self.files() == ["ABCDEFGHIJKLMNOPQRS"])
 
     def test_replacing_an_existing_file_is_asked_first(self):
         old = os.path.join(self.folder, "OLD.BIN")
@@ -191,14 +159,14 @@ class TilewrightEndToEnd(unittest.TestCase):
         self.key("ctrl+a")
         self.type(old)
         self.key("Return")
-        question = wait_for(lambda: [w for w in self.windows() if w not in (self.main, dialog)],
-                            "the question before replacing")[0]
+        question = wait_for("the question before replacing",
+                            lambda: [w for w in self.windows() if w not in (self.main, dialog)])[0]
         time.sleep(0.3)
         self.assertEqual(self.read("OLD.BIN"), b"old contents")
         self.focus(question)
         self.key("alt+r")  # "Replace"
         self.wait_until_only_main_window()
-        wait_for(lambda: len(self.read("OLD.BIN")) == 8192, "the replaced file")
+        wait_for("the replaced file", lambda: len(self.read("OLD.BIN")) == 8192)
         self.assertEqual(self.read("OLD.BIN"), expected_image("SPACE RACE", 3))
         self.assertEqual(self.files(), ["OLD.BIN"])
 

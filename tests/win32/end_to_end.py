@@ -14,28 +14,10 @@ import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(ROOT / "tests"))
+from end_to_end_support import Failure, expected_image, wait_for, xdotool  # noqa: E402
+
 DIALOG_TITLE = "Select a folder to save file in."
-
-
-class Failure(Exception):
-    pass
-
-
-def xdotool(*args, check=True):
-    result = subprocess.run(["xdotool", *args], capture_output=True, text=True)
-    if check and result.returncode != 0:
-        raise Failure(f"xdotool {' '.join(args)} failed: {result.stderr.strip()}")
-    return result.stdout.strip()
-
-
-def wait_for(what, probe, timeout=30.0):
-    end = time.monotonic() + timeout
-    while time.monotonic() < end:
-        value = probe()
-        if value:
-            return value
-        time.sleep(0.2)
-    raise Failure(f"timed out waiting for {what}")
 
 
 def find_window(title):
@@ -47,8 +29,9 @@ def control_centres():
     """The centres of the window's controls in pixels at 96 dpi, read from the shared layout."""
     text = (ROOT / "ui" / "layout.h").read_text()
     centres = {}
-    for name, left, top, width, height in re.findall(
-            r"\{ControlId::(\w+),\s*\"\w+\",\s*ControlKind::\w+,\s*\{(\d+),\s*(\d+),\s*(\d+),\s*(\d+)\}", text):
+    control = (r"\{ControlId::(\w+),\s*\"\w+\",\s*ControlKind::\w+,"
+               r"\s*\{(\d+),\s*(\d+),\s*(\d+),\s*(\d+)\}")
+    for name, left, top, width, height in re.findall(control, text):
         px = [(int(v) * 96 + 720) // 1440 for v in (left, top, width, height)]
         centres[name] = (px[0] + px[2] // 2, px[1] + px[3] // 2)
     return centres
@@ -70,21 +53,6 @@ def white_pixels(path, x, y, width, height):
                           "-fill", "black", "+opaque", "white", "-format", "%[fx:mean*w*h]",
                           "info:-"], capture_output=True, text=True, check=True).stdout
     return round(float(out))
-
-
-TILES = {**{str(d): d for d in range(10)},
-         **{chr(ord("A") + i): 0x0A + i for i in range(26)}, " ": 0x3F}
-ICONS = {0: [0x3F, 0x3F, 0x3F, 0x3F], 3: [0x3F, 0xFD, 0xFE, 0x3F]}
-
-
-def expected_image(name, icon):
-    image = bytearray(8192)
-    record = [0x50, 0x43] + [TILES[c] for c in name]
-    if len(name) < 19:
-        record.append(0x3F)
-    record += [0x3E] * (2 + 19 - len(record))
-    image[0x1000:0x1000 + 25] = bytes(record + ICONS[icon])
-    return bytes(image)
 
 
 def saved_files(folder):
