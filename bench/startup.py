@@ -87,8 +87,8 @@ class X11:
 def start_xvfb():
     read_end, write_end = os.pipe()
     server = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten",
-         "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-noreset",
+         "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
     os.close(write_end)
     number = b""
     while not number.endswith(b"\n"):

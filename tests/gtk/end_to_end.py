@@ -29,7 +29,8 @@ class TilewrightEndToEnd(unittest.TestCase):
                                    check=True).stdout.splitlines():
             name, *numbers = line.split()
             self.layout[name] = tuple(int(n) for n in numbers)
-        env = dict(os.environ, NO_AT_BRIDGE="1")
+        # Settings in memory: no dconf, which would warn that it finds no session bus.
+        env = dict(os.environ, NO_AT_BRIDGE="1", GSETTINGS_BACKEND="memory")
         self.program = subprocess.Popen([ARGS.program], cwd=self.folder, env=env)
         self.main = wait_for("the main window", lambda: self.window_named("^Tilewright$"))
         self.focus(self.main)

@@ -34,6 +34,8 @@ void sendKeyEvent(GdkWindow* target, GdkEventType type, guint keyval, GdkModifie
 
 bool initGtk() {
     g_setenv("NO_AT_BRIDGE", "1", TRUE);
+    // Settings in memory: no dconf, which would warn that it finds no session bus.
+    g_setenv("GSETTINGS_BACKEND", "memory", TRUE);
     static const bool opened = gtk_init_check(nullptr, nullptr) != FALSE;
     return opened;
 }
