@@ -1,8 +1,15 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/magic.h>
+#include <sys/vfs.h>
+#endif
 
+#include <array>
 #include <cerrno>
+#include <cstdio>
+#include <random>
 #include <string>
 
 #include "create/save_file.h"
@@ -15,11 +22,46 @@ std::error_code lastError() {
     return {errno, std::system_category()};
 }
 
-// A temporary file that removes itself unless it was moved into place.
+// A file descriptor that closes itself.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) noexcept : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    [[nodiscard]] int get() const noexcept { return fd_; }
+    [[nodiscard]] bool valid() const noexcept { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
+
+std::string randomName() {
+    std::random_device random;
+    std::array<char, 32> name{};
+    std::snprintf(name.data(), name.size(), ".tilewright-%08x%08x", random(), random());
+    return name.data();
+}
+
+// A new file in a folder that removes itself unless it was moved into place. It is made with
+// mode 0666 so that the kernel applies the user's umask (and any default ACL) as it would to
+// any new file; reading the umask would mean changing it, which no threaded program may do.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(const std::filesystem::path& folder)
-        : path_((folder / ".tilewright-XXXXXX").string()), fd_(::mkstemp(path_.data())) {}
+    explicit TemporaryFile(int folder) : folder_(folder) {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            name_ = randomName();
+            fd_ = ::openat(folder_, name_.c_str(),
+                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+            if (fd_ >= 0 || errno != EEXIST) {
+                break;
+            }
+        }
+    }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
     ~TemporaryFile() {
@@ -27,13 +69,13 @@ public:
             ::close(fd_);
         }
         if (!moved_ && fd_ != kNotCreated) {
-            ::unlink(path_.c_str());
+            ::unlinkat(folder_, name_.c_str(), 0);
         }
     }
 
     [[nodiscard]] bool created() const { return fd_ != kNotCreated; }
     [[nodiscard]] int fd() const { return fd_; }
-    [[nodiscard]] const std::string& path() const { return path_; }
+    [[nodiscard]] const std::string& name() const { return name_; }
 
     // Closes the descriptor, reporting what close() says: on some file systems a failed
     // write only shows here.
@@ -47,8 +89,9 @@ public:
 private:
     static constexpr int kNotCreated = -1;
     static constexpr int kClosed = -2;
-    std::string path_;
-    int fd_;
+    int folder_;
+    std::string name_;
+    int fd_ = kNotCreated;
     bool moved_ = false;
 };
 
@@ -66,15 +109,20 @@ std::error_code writeAll(int fd, std::span<const std::uint8_t> bytes) {
     return {};
 }
 
-// The new file gets the permissions of the file it replaces, or those any new file would get.
-mode_t permissionsFor(const std::filesystem::path& target) {
-    struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0) {
-        return existing.st_mode & 07777;
+// The replaced file's owner, group and mode carry over where the process and the file system
+// allow it (FAT and exFAT refuse both); the data is what matters, so a refusal is no failure.
+// The owner goes first because changing it clears the set-user-ID and set-group-ID bits.
+void keepOwnerAndMode(int fd, const struct stat& old) {
+    struct stat made {};
+    if (::fstat(fd, &made) != 0) {
+        return;
     }
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    if (made.st_uid != old.st_uid || made.st_gid != old.st_gid) {
+        [[maybe_unused]] const int ignored = ::fchown(fd, old.st_uid, old.st_gid);
+    }
+    if ((made.st_mode & 07777) != (old.st_mode & 07777)) {
+        [[maybe_unused]] const int ignored = ::fchmod(fd, old.st_mode & 07777);
+    }
 }
 
 // Makes the rename itself durable; a folder that cannot be synced is no reason to fail.
@@ -86,60 +134,138 @@ void syncFolder(const std::filesystem::path& folder) {
     }
 }
 
-// Follows a chain of symbolic links to the path they end at, even when that file does not
-// exist yet, so that saving over a link replaces the linked file and keeps the link.
-std::filesystem::path followLinks(std::filesystem::path path, std::error_code& error) {
-    constexpr int kMaxLinks = 40;  // as the kernel's own limit on link chains
-    for (int i = 0; i < kMaxLinks; ++i) {
-        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error))) {
-            if (error == std::errc::no_such_file_or_directory) {
-                error.clear();
-            }
-            return path;
-        }
-        const std::filesystem::path linked = std::filesystem::read_symlink(path, error);
-        if (error) {
-            return path;
-        }
-        path = linked.is_absolute() ? linked : path.parent_path() / linked;
+// Files in the kernel's own file systems stand for settings and devices, not for data; they
+// are shown as regular files, and writing one changes the system.
+bool isKernelInterface(const std::filesystem::path& path) {
+#ifdef __linux__
+    struct statfs info {};
+    if (::statfs(path.c_str(), &info) != 0) {
+        return false;
     }
-    error = std::make_error_code(std::errc::too_many_symbolic_link_levels);
-    return path;
+    constexpr std::array<unsigned long, 11> kKernelFileSystems = {
+        PROC_SUPER_MAGIC, SYSFS_MAGIC,        DEBUGFS_MAGIC,       TRACEFS_MAGIC,
+        SECURITYFS_MAGIC, CGROUP_SUPER_MAGIC, CGROUP2_SUPER_MAGIC, EFIVARFS_MAGIC,
+        BPF_FS_MAGIC,     PSTOREFS_MAGIC,     0x62656570 /* configfs */};
+    const auto type = static_cast<unsigned long>(info.f_type);
+    for (const unsigned long kernel : kKernelFileSystems) {
+        if (type == kernel) {
+            return true;
+        }
+    }
+#else
+    (void)path;
+#endif
+    return false;
+}
+
+// Where the kernel says an open file lives, with every symbolic link resolved by the kernel
+// itself, so that its protections of links and of files in shared folders apply.
+std::error_code openedPath(int fd, std::filesystem::path& path) {
+#ifdef __linux__
+    std::error_code error;
+    path = std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd), error);
+    if (error) {
+        return error;
+    }
+    // The file must still be there under that name (an unlinked one reads " (deleted)").
+    struct stat opened {};
+    struct stat named {};
+    if (::fstat(fd, &opened) != 0) {
+        return lastError();
+    }
+    if (::stat(path.c_str(), &named) != 0 || opened.st_dev != named.st_dev ||
+        opened.st_ino != named.st_ino) {
+        return std::make_error_code(std::errc::no_such_file_or_directory);
+    }
+    return {};
+#else
+    (void)fd;
+    (void)path;
+    return std::make_error_code(std::errc::operation_not_supported);
+#endif
+}
+
+// Opens the target for writing as a plain "> target" in a shell would, except that nothing is
+// truncated and a pipe swapped in meanwhile fails instead of blocking. The kernel decides
+// whether the user may: a read-only file, a link that fs.protected_symlinks guards and a
+// stranger's file in a shared sticky folder (fs.protected_regular) are refused with its reason.
+std::error_code openForWriting(const std::filesystem::path& target, int& fd) {
+    fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    return fd >= 0 ? std::error_code{} : lastError();
 }
 
 }  // namespace
 
 std::error_code resolveTarget(const std::filesystem::path& target,
                               std::filesystem::path& resolved) {
-    std::error_code error;
-    resolved = followLinks(target, error);
-    if (error) {
+    resolved = target;
+    struct stat info {};
+    if (::stat(target.c_str(), &info) != 0) {
+        if (errno != ENOENT) {
+            return lastError();  // EACCES for a protected link, ELOOP, ENOTDIR...
+        }
+        struct stat link {};
+        if (::lstat(target.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) {
+            return {};  // a new file
+        }
+        // A link to a file that does not exist yet: the kernel creates it where the link
+        // points, which tells where the new file goes; it is removed again at once, so a
+        // failure later leaves nothing behind.
+        int fd = -1;
+        if (const std::error_code error = openForWriting(target, fd)) {
+            return error;
+        }
+        const FileDescriptor created(fd);
+        const std::error_code error = openedPath(created.get(), resolved);
+        if (!error) {
+            ::unlink(resolved.c_str());
+        }
         return error;
     }
-    const std::filesystem::file_status status = std::filesystem::status(resolved, error);
-    if (error && error != std::errc::no_such_file_or_directory) {
-        return error;
-    }
-    if (std::filesystem::is_directory(status)) {
+    if (S_ISDIR(info.st_mode)) {
         return SaveRefusal::IsAFolder;
     }
     // Opening a pipe or a device could hang the window or write somewhere unexpected.
-    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    if (!S_ISREG(info.st_mode) || isKernelInterface(target)) {
         return SaveRefusal::NotARegularFile;
     }
-    return {};
+    int fd = -1;
+    if (const std::error_code error = openForWriting(target, fd)) {
+        return error;
+    }
+    const FileDescriptor opened(fd);
+    struct stat openedInfo {};
+    if (::fstat(opened.get(), &openedInfo) != 0) {
+        return lastError();
+    }
+    if (!S_ISREG(openedInfo.st_mode)) {
+        return SaveRefusal::NotARegularFile;
+    }
+    return openedPath(opened.get(), resolved);
 }
 
 std::error_code replaceFile(const std::filesystem::path& target,
                             std::span<const std::uint8_t> bytes) {
     const std::filesystem::path folder =
         target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-    TemporaryFile temporary(folder);
+    const std::string name = target.filename().string();
+#ifdef O_PATH
+    const FileDescriptor folderFd(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+#else
+    const FileDescriptor folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+#endif
+    if (!folderFd.valid()) {
+        return lastError();
+    }
+    // Opened relative to the folder, the temporary file's longer name never makes a path too
+    // long that fits as the target's.
+    TemporaryFile temporary(folderFd.get());
     if (!temporary.created()) {
         return lastError();
     }
-    if (::fchmod(temporary.fd(), permissionsFor(target)) != 0) {
-        return lastError();
+    struct stat old {};
+    if (::fstatat(folderFd.get(), name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0) {
+        keepOwnerAndMode(temporary.fd(), old);
     }
     if (const std::error_code error = writeAll(temporary.fd(), bytes)) {
         return error;
@@ -150,7 +276,7 @@ std::error_code replaceFile(const std::filesystem::path& target,
     if (const std::error_code error = temporary.close()) {
         return error;
     }
-    if (::rename(temporary.path().c_str(), target.c_str()) != 0) {
+    if (::renameat(folderFd.get(), temporary.name().c_str(), folderFd.get(), name.c_str()) != 0) {
         return lastError();
     }
     temporary.markMoved();

@@ -1,15 +1,22 @@
 // Failures that only a POSIX system lets a test bring about for real: a full file-size
-// limit in the middle of the write, a folder the user may not write to, pipes and devices.
+// limit in the middle of the write, a folder the user may not write to, pipes and devices,
+// the kernel's protections of links and shared folders, system calls that fail.
 #include <fcntl.h>
+#include <grp.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <pwd.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fstream>
 #include <functional>
 
 #include "create/create_rom.h"
@@ -64,6 +71,59 @@ std::string createRomInChild(FakeWindow window, const std::function<bool()>& pre
     return report;
 }
 
+// What a child process does to run as the unprivileged "nobody" when the tests run as root
+// (root may write anywhere); nullopt when there is no such user.
+std::optional<std::function<bool()>> unprivileged() {
+    if (::geteuid() != 0) {
+        return std::function<bool()>([] { return true; });
+    }
+    const passwd* nobody = ::getpwnam("nobody");
+    if (nobody == nullptr) {
+        return std::nullopt;
+    }
+    return std::function<bool()>([uid = nobody->pw_uid, gid = nobody->pw_gid] {
+        return ::setgroups(0, nullptr) == 0 && ::setgid(gid) == 0 && ::setuid(uid) == 0;
+    });
+}
+
+// Makes the listed system calls fail with EPERM in this process from now on, as a file system
+// or a sandbox that refuses them would.
+bool failSystemCalls(std::initializer_list<int> calls) {
+    std::vector<sock_filter> filter{BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr))};
+    for (const int call : calls) {
+        filter.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<__u32>(call), 0, 1));
+        filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM));
+    }
+    filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
+    const sock_fprog program{static_cast<unsigned short>(filter.size()), filter.data()};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
+// Sets a kernel setting under /proc/sys for the length of a test and puts the old value back.
+class KernelSetting {
+public:
+    KernelSetting(std::string path, const std::string& value) : path_(std::move(path)) {
+        std::getline(std::ifstream(path_), old_);
+        set_ = !old_.empty() && (std::ofstream(path_) << value << '\n').good();
+        std::string now;
+        set_ = set_ && std::getline(std::ifstream(path_), now) && now == value;
+    }
+    KernelSetting(const KernelSetting&) = delete;
+    KernelSetting& operator=(const KernelSetting&) = delete;
+    ~KernelSetting() {
+        if (!old_.empty()) {
+            std::ofstream(path_) << old_ << '\n';
+        }
+    }
+    [[nodiscard]] bool set() const { return set_; }
+
+private:
+    std::string path_;
+    std::string old_;
+    bool set_ = false;
+};
+
 FakeWindow windowSaving(const std::filesystem::path& target) {
     FakeWindow window;
     window.name = "SPACE RACE";
@@ -101,18 +161,11 @@ TEST(SaveFailure, ReadOnlyFolderKeepsTheOldFile) {
                            std::filesystem::perms::others_read |
                            std::filesystem::perms::others_exec);
 
-    // Root may write anywhere, so as root the command runs as the unprivileged "nobody".
-    std::function<bool()> dropPrivileges = [] { return true; };
-    if (::geteuid() == 0) {
-        const passwd* nobody = ::getpwnam("nobody");
-        if (nobody == nullptr) {
-            GTEST_SKIP() << "running as root and there is no user 'nobody' to drop to";
-        }
-        dropPrivileges = [uid = nobody->pw_uid, gid = nobody->pw_gid] {
-            return ::setgid(gid) == 0 && ::setuid(uid) == 0;
-        };
+    const auto dropPrivileges = unprivileged();
+    if (!dropPrivileges) {
+        GTEST_SKIP() << "running as root and there is no user 'nobody' to drop to";
     }
-    const std::string report = createRomInChild(windowSaving(folder / "GAME.BIN"), dropPrivileges);
+    const std::string report = createRomInChild(windowSaving(folder / "GAME.BIN"), *dropPrivileges);
 
     EXPECT_NE(report.find("Permission denied."), std::string::npos) << report;
     EXPECT_TRUE(report.ends_with("kept")) << report;
@@ -120,15 +173,98 @@ TEST(SaveFailure, ReadOnlyFolderKeepsTheOldFile) {
     EXPECT_EQ(folder.entries(), std::set<std::string>{"GAME.BIN"});
 }
 
-TEST(SaveFailure, RefusesPipesAndDevicesWithoutOpeningThem) {
+TEST(SaveFailure, RefusesPipesDevicesAndKernelSettingsWithoutOpeningThem) {
     ScratchFolder folder;
     ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0600), 0);
-    // Opening a pipe with no reader would hang the window; it must be refused first.
-    EXPECT_EQ(saveFileSafely(folder / "pipe", RomImage{}), SaveRefusal::NotARegularFile);
-    EXPECT_TRUE(std::filesystem::is_fifo(folder / "pipe"));
-    EXPECT_EQ(saveFileSafely("/dev/null", RomImage{}), SaveRefusal::NotARegularFile);
-    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    // Opening a pipe with no reader would hang the window; a kernel setting shows as a regular
+    // file but is none, and the folder it is in takes no new files.
+    const std::pair<std::filesystem::path, std::filesystem::file_type> targets[] = {
+        {folder / "pipe", std::filesystem::file_type::fifo},
+        {"/dev/null", std::filesystem::file_type::character},
+        {"/proc/sys/vm/drop_caches", std::filesystem::file_type::regular},
+    };
+    for (const auto& [target, type] : targets) {
+        EXPECT_EQ(saveFileSafely(target, RomImage{}), SaveRefusal::NotARegularFile) << target;
+        EXPECT_EQ(std::filesystem::status(target).type(), type) << target;
+    }
     EXPECT_EQ(folder.entries(), std::set<std::string>{"pipe"});
+}
+
+TEST(SaveFailure, WritesOnlyWhereOpeningThePathForWritingIsAllowed) {
+    const auto dropPrivileges = unprivileged();
+    const passwd* nobody = ::getpwnam("nobody");
+    if (!dropPrivileges || nobody == nullptr) {
+        GTEST_SKIP() << "there is no user 'nobody'";
+    }
+    struct Case {
+        const char* what;
+        const char* setting;  // a file under /proc/sys/fs set to 1 for the case, or nullptr
+        std::function<void(const ScratchFolder&)> plant;  // puts GAME.BIN in the folder
+        bool asNobody;
+    };
+    ScratchFolder elsewhere;
+    const std::filesystem::path victim = elsewhere / "SYSTEM.BIN";
+    const auto toNobody = [nobody](const std::filesystem::path& path) {
+        return ::lchown(path.c_str(), nobody->pw_uid, nobody->pw_gid) == 0;
+    };
+    const Case cases[] = {
+        {"a read-only file", nullptr,
+         [&](const ScratchFolder& folder) {
+             writeFile(folder / "GAME.BIN", "old rom");
+             ASSERT_EQ(::chmod((folder / "GAME.BIN").c_str(), 0444), 0);
+             if (::geteuid() == 0) {
+                 ASSERT_TRUE(toNobody(folder / "GAME.BIN"));
+             }
+         },
+         true},
+        {"a stranger's link in a shared sticky folder", "/proc/sys/fs/protected_symlinks",
+         [&](const ScratchFolder& folder) {
+             std::filesystem::create_symlink(victim, folder / "GAME.BIN");
+             ASSERT_TRUE(toNobody(folder / "GAME.BIN"));
+         },
+         false},
+        {"a stranger's file in a shared sticky folder", "/proc/sys/fs/protected_regular",
+         [&](const ScratchFolder& folder) {
+             writeFile(folder / "GAME.BIN", "old rom");
+             ASSERT_TRUE(toNobody(folder / "GAME.BIN"));
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(victim, "old rom");
+        ScratchFolder folder;
+        std::optional<KernelSetting> setting;
+        if (c.setting != nullptr) {
+            if (::geteuid() != 0) {
+                std::cout << "[  SKIPPED ] " << c.what << ": only root can plant another user's "
+                          << "file and set " << c.setting << "\n";
+                continue;
+            }
+            setting.emplace(c.setting, "1");
+            if (!setting->set()) {
+                std::cout << "[  SKIPPED ] " << c.what << ": cannot set " << c.setting << "\n";
+                continue;
+            }
+            // World-writable and sticky, as /tmp is.
+            std::filesystem::permissions(
+                folder.path(), std::filesystem::perms::all | std::filesystem::perms::sticky_bit);
+        } else {
+            std::filesystem::permissions(folder.path(), std::filesystem::perms::all);
+        }
+        c.plant(folder);
+        const std::function<bool()> asIs = [] { return true; };
+        const std::string report = createRomInChild(windowSaving(folder / "GAME.BIN"),
+                                                    c.asNobody ? *dropPrivileges : asIs);
+        EXPECT_NE(report.find("Permission denied."), std::string::npos) << report;
+        EXPECT_TRUE(report.ends_with("kept")) << report;
+        EXPECT_EQ(readFile(victim), std::vector<std::uint8_t>(kOldContents));
+        if (std::filesystem::is_regular_file(
+                std::filesystem::symlink_status(folder / "GAME.BIN"))) {
+            EXPECT_EQ(readFile(folder / "GAME.BIN"), std::vector<std::uint8_t>(kOldContents));
+        }
+        EXPECT_EQ(folder.entries(), std::set<std::string>{"GAME.BIN"});
+    }
 }
 
 TEST(SaveFile, ReplacingFollowsALinkAndKeepsIt) {
@@ -150,21 +286,49 @@ TEST(SaveFile, ReplacingFollowsALinkAndKeepsIt) {
     EXPECT_EQ(folder.entries(), (std::set<std::string>{"dangling.bin", "link.bin", "real"}));
 }
 
-TEST(SaveFile, KeepsThePermissionsOfTheFileItReplaces) {
+TEST(SaveFile, KeepsTheOwnerGroupAndModeOfTheFileItReplaces) {
     ScratchFolder folder;
     writeFile(folder / "GAME.BIN", "old");
     ASSERT_EQ(::chmod((folder / "GAME.BIN").c_str(), 0640), 0);
+    // As root, the file belongs to someone else, whom it must keep.
+    const passwd* nobody = ::geteuid() == 0 ? ::getpwnam("nobody") : nullptr;
+    if (nobody != nullptr) {
+        ASSERT_EQ(::chown((folder / "GAME.BIN").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    }
+    struct stat before {};
+    ASSERT_EQ(::stat((folder / "GAME.BIN").c_str(), &before), 0);
     ASSERT_FALSE(saveFileSafely(folder / "GAME.BIN", RomImage{}));
-    struct stat info {};
-    ASSERT_EQ(::stat((folder / "GAME.BIN").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    struct stat after {};
+    ASSERT_EQ(::stat((folder / "GAME.BIN").c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+    EXPECT_EQ(after.st_uid, nobody != nullptr ? nobody->pw_uid : ::geteuid());
+    EXPECT_EQ(after.st_gid, before.st_gid);
+    EXPECT_EQ(after.st_size, 8192);
+}
 
-    // A new file gets what the user's umask allows, not the temporary file's private mode.
-    const mode_t previous = ::umask(022);
-    ASSERT_FALSE(saveFileSafely(folder / "NEW.BIN", RomImage{}));
-    ::umask(previous);
+TEST(SaveFile, ModeAndOwnerAreBestEffortAndTheUmaskIsLeftAlone) {
+    ScratchFolder folder;
+    writeFile(folder / "GAME.BIN", "old");
+    ASSERT_EQ(::chmod((folder / "GAME.BIN").c_str(), 0600), 0);
+    // As on a FAT stick, where changing the mode or the owner fails; and the umask may not be
+    // read by changing it, which would race with the GTK program's other threads.
+    const auto refuseModeOwnerAndUmask = [] {
+        ::umask(027);
+        return failSystemCalls({SYS_fchmod, SYS_fchmodat, SYS_fchown, SYS_fchownat, SYS_umask});
+    };
+    const RomImage image = buildRomImage("SPACE RACE", IconChoice::Icon3);
+    for (const char* name : {"GAME.BIN", "NEW.BIN"}) {
+        SCOPED_TRACE(name);
+        const std::string report =
+            createRomInChild(windowSaving(folder / name), refuseModeOwnerAndUmask);
+        EXPECT_EQ(report, "reset");
+        EXPECT_EQ(readFile(folder / name), std::vector<std::uint8_t>(image.begin(), image.end()));
+    }
+    // The new file has what the kernel gave it under that process's umask.
+    struct stat info {};
     ASSERT_EQ(::stat((folder / "NEW.BIN").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0644u);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(folder.entries(), (std::set<std::string>{"GAME.BIN", "NEW.BIN"}));
 }
 
 }  // namespace
