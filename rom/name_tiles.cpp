@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "rom/utf8.h"
+
 namespace tilewright {
 
 std::optional<std::uint8_t> tileForChar(char32_t code) {
@@ -27,6 +29,19 @@ std::int16_t filterKey(std::int16_t code) {
         return code;
     }
     return 0;
+}
+
+std::string filterText(std::string_view text) {
+    std::string filtered;
+    for (const char32_t code : decodeUtf8(text)) {
+        // The filter takes 16-bit codes; every character past them is one without a tile.
+        const std::int16_t kept =
+            code <= 0x7FFF ? filterKey(static_cast<std::int16_t>(code)) : std::int16_t{0};
+        if (kept != 0 && tileForChar(static_cast<char32_t>(kept))) {
+            filtered += static_cast<char>(kept);
+        }
+    }
+    return filtered;
 }
 
 }  // namespace tilewright

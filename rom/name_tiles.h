@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace tilewright {
 
@@ -37,5 +39,10 @@ inline constexpr std::array<NameTile, 43> NameTileTable = [] {
 // Filters one typed character: hands on the table's characters and backspace unchanged, turns
 // lower-case letters into capitals, and swallows everything else by returning 0.
 [[nodiscard]] std::int16_t filterKey(std::int16_t code);
+
+// Filters text that enters the name box other than by a key press (pasted, dropped, from an
+// input method) as filterKey filters typed characters: lower-case letters become capitals and
+// every other character without a tile is dropped, backspace included. Takes and gives UTF-8.
+[[nodiscard]] std::string filterText(std::string_view text);
 
 }  // namespace tilewright

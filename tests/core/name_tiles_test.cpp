@@ -72,5 +72,22 @@ TEST(FilterKey, NeverLetsThroughACharacterWithoutATile) {
     }
 }
 
+TEST(FilterText, KeepsWhatTypingWouldKeepFromInsertedText) {
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"bob", "BOB"},
+        {"Space Race!", "SPACE RACE!"},
+        {"\"A-1.\", 'b'", "\"A-1.\", 'B'"},
+        {"a\nb\r\tc\x1b", "ABC"},            // line breaks, tab and escape
+        {"x\by\x7f", "XY"},                  // backspace and delete mean nothing when inserted
+        {"?&*#()/\\@_~;:", ""},              // ASCII without tiles
+        {"\u00e9t\u00e9 \U0001F600", "T "},  // accented letters, emoji
+        {"\xff\xc3(", ""},                   // bytes of no character
+        {"", ""},
+    };
+    for (const auto& [inserted, kept] : cases) {
+        EXPECT_EQ(filterText(inserted), kept) << inserted;
+    }
+}
+
 }  // namespace
 }  // namespace tilewright

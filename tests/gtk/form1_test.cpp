@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -254,6 +255,33 @@ TEST_F(Form1Test, ATypedCharacterReplacesTheSelection) {
     typeText(window(), "i");
     EXPECT_EQ(name(), "HIO");
     EXPECT_EQ(gtk_editable_get_position(GTK_EDITABLE(control(ControlId::txtName))), 2);
+}
+
+TEST_F(Form1Test, TextEnteringWithoutAKeyPressObeysTheKeyFilter) {
+    GtkEditable* box = GTK_EDITABLE(control(ControlId::txtName));
+    // Each route inserts "bob", a line break, an escape, "!" and an accented letter between
+    // the A and the B of "AB".
+    constexpr const char* kInserted = "bob\n\x1b!\u00e9";
+    const std::pair<const char*, std::function<void()>> routes[] = {
+        {"Shift+Insert", [&] { pressKey(window(), GDK_KEY_Insert, GDK_SHIFT_MASK); }},
+        {"Paste from the menu", [&] { g_signal_emit_by_name(box, "paste-clipboard"); }},
+        {"drop or input method",
+         [&] {
+             gint position = gtk_editable_get_position(box);
+             gtk_editable_insert_text(box, kInserted, -1, &position);
+             gtk_editable_set_position(box, position);
+         }},
+    };
+    for (const auto& [route, insert] : routes) {
+        SCOPED_TRACE(route);
+        form_->setNameText("AB");
+        gtk_editable_set_position(box, 1);
+        gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), kInserted, -1);
+        insert();
+        EXPECT_TRUE(test::waitUntil([&] { return name() != "AB"; }));
+        EXPECT_EQ(name(), "ABOB!B");
+        EXPECT_EQ(gtk_editable_get_position(box), 5);
+    }
 }
 
 // ---- Focus ----

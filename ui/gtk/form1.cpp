@@ -1,6 +1,7 @@
 #include "ui/gtk/form1.h"
 
 #include <cstddef>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -149,6 +150,8 @@ Form1::Form1() {
     g_signal_connect(form1_, "key-press-event", G_CALLBACK(onForm1KeyPressEvent), this);
     g_signal_connect(form1_, "notify::scale-factor", G_CALLBACK(onForm1ScaleFactorChanged), this);
     g_signal_connect(control(ControlId::txtName), "activate", G_CALLBACK(onTxtNameActivate), this);
+    g_signal_connect(control(ControlId::txtName), "insert-text", G_CALLBACK(onTxtNameInsertText),
+                     this);
     g_signal_connect(control(ControlId::cmdCreate), "clicked", G_CALLBACK(onCmdCreateClicked),
                      this);
     for (const ControlId id : layout::kOptionButtons) {
@@ -340,6 +343,26 @@ void Form1::onChkClicked(GtkButton*, gpointer self) {
 
 void Form1::onTxtNameActivate(GtkEntry*, gpointer self) {
     gtk_button_clicked(GTK_BUTTON(static_cast<Form1*>(self)->control(ControlId::cmdCreate)));
+}
+
+// Text that arrives without a key press (paste, drag and drop, an input method, the emoji
+// chooser) obeys the same rule as typed characters; everything inserted passes through here.
+void Form1::onTxtNameInsertText(GtkEditable* editable, gchar* text, gint length, gint* position,
+                                gpointer self) {
+    const std::string_view inserted(
+        text, length < 0 ? std::strlen(text) : static_cast<std::size_t>(length));
+    const std::string kept = filterText(inserted);
+    if (kept == inserted) {
+        return;
+    }
+    g_signal_stop_emission_by_name(editable, "insert-text");
+    if (!kept.empty()) {
+        g_signal_handlers_block_by_func(editable, reinterpret_cast<gpointer>(onTxtNameInsertText),
+                                        self);
+        gtk_editable_insert_text(editable, kept.c_str(), static_cast<gint>(kept.size()), position);
+        g_signal_handlers_unblock_by_func(editable, reinterpret_cast<gpointer>(onTxtNameInsertText),
+                                          self);
+    }
 }
 
 void Form1::onCmdCreateClicked(GtkButton*, gpointer self) {

@@ -44,6 +44,8 @@ private:
     static void onForm1ScaleFactorChanged(GObject* object, GParamSpec* property, gpointer self);
     static void onChkClicked(GtkButton* button, gpointer self);
     static void onTxtNameActivate(GtkEntry* entry, gpointer self);
+    static void onTxtNameInsertText(GtkEditable* editable, gchar* text, gint length, gint* position,
+                                    gpointer self);
     static void onCmdCreateClicked(GtkButton* button, gpointer self);
 
     GtkWidget* form1_ = nullptr;  // one reference of our own, so the window outlives a close
