@@ -102,11 +102,12 @@ TEST(Form1Create, CancelledDialogWritesNothing) {
 TEST(Form1Text, NameCrossesBetweenUtf16AndUtf8Intact) {
     ScriptedForm1 form;
     const HWND name = form.control(ControlId::txtName);
-    // A-umlaut, euro sign and a character outside the BMP (a surrogate pair in UTF-16).
-    SetWindowTextW(name, L"\u00c4\u20ac\U0001F600");
-    EXPECT_EQ(form.nameText(), "\xC3\x84\xE2\x82\xAC\xF0\x9F\x98\x80");
-    form.setNameText("\xC3\x96 \xE2\x82\xAC");
-    EXPECT_EQ(testing::windowText(name), L"\u00d6 \u20ac");
+    // The box keeps only characters with a tile, which are ASCII; the conversions themselves
+    // are tested below.
+    SetWindowTextW(name, L"MY \"GAME\", 2!");
+    EXPECT_EQ(form.nameText(), "MY \"GAME\", 2!");
+    form.setNameText("SPACE RACE");
+    EXPECT_EQ(testing::windowText(name), L"SPACE RACE");
     form.setNameText("");
     EXPECT_EQ(testing::windowText(name), L"");
 

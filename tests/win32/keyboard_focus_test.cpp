@@ -2,6 +2,8 @@
 // option group's arrow keys, and the focus going back to the name box after a pick.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "tests/win32/window_test_support.h"
 #include "ui/layout.h"
 
@@ -79,6 +81,37 @@ TEST_F(Form1Keys, CtrlVIsSwallowedButKeysWithoutCharactersStillWork) {
     postKey(name(), VK_DELETE);
     pump();
     EXPECT_EQ(form.nameText(), "B");
+}
+
+TEST_F(Form1Keys, TextEnteringWithoutATypedCharacterObeysTheKeyFilter) {
+    // Each route inserts "bob", a tab, an escape, "!" and an accented letter between the A and
+    // the B of "AB".
+    constexpr std::wstring_view kInserted = L"bob\t\x1b!\u00e9";
+    const std::pair<const char*, std::function<void()>> routes[] = {
+        {"Shift+Insert", [] { testing::typeKeys({VK_INSERT}, {VK_SHIFT}); }},
+        {"Paste from the context menu", [&] { SendMessageW(name(), WM_PASTE, 0, 0); }},
+        {"an input method or another program",
+         [&] {
+             SendMessageW(name(), EM_REPLACESEL, TRUE,
+                          reinterpret_cast<LPARAM>(std::wstring(kInserted).c_str()));
+         }},
+    };
+    for (const auto& [route, insert] : routes) {
+        SCOPED_TRACE(route);
+        form.setNameText("AB");
+        SetFocus(name());
+        SendMessageW(name(), EM_SETSEL, 1, 1);
+        putOnClipboard(form.handle(), kInserted);
+        insert();
+        pump();
+        EXPECT_EQ(form.nameText(), "ABOB!B");
+        DWORD start = 0;
+        DWORD end = 0;
+        SendMessageW(name(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                     reinterpret_cast<LPARAM>(&end));
+        EXPECT_EQ(start, 5u);
+        EXPECT_EQ(end, 5u);
+    }
 }
 
 TEST_F(Form1Keys, TabAndShiftTabVisitNameCreateAndTheSelectedOption) {

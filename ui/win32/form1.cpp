@@ -1,5 +1,6 @@
 #include "ui/win32/form1.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <stdexcept>
 #include <system_error>
@@ -284,13 +285,20 @@ bool Form1::preprocessMessage(MSG& message) {
     return IsDialogMessageW(window_, &message) != FALSE;
 }
 
-std::string Form1::nameText() const {
-    const HWND box = control(ControlId::txtName);
-    const int length = GetWindowTextLengthW(box);
+namespace {
+
+std::wstring textOf(HWND window) {
+    const int length = GetWindowTextLengthW(window);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const int copied = GetWindowTextW(box, text.data(), length + 1);
+    const int copied = GetWindowTextW(window, text.data(), length + 1);
     text.resize(static_cast<std::size_t>(copied));
-    return toUtf8(text);
+    return text;
+}
+
+}  // namespace
+
+std::string Form1::nameText() const {
+    return toUtf8(textOf(control(ControlId::txtName)));
 }
 
 IconChoice Form1::selectedIcon() const {
@@ -428,6 +436,10 @@ void Form1::onActivate(WPARAM wParam) {
 
 void Form1::onCommand(int id, int code) {
     const layout::Control* c = controlForCommand(id);
+    if (c != nullptr && c->id == ControlId::txtName && code == EN_CHANGE) {
+        onNameChanged();
+        return;
+    }
     if (c == nullptr || code != BN_CLICKED) {
         return;  // includes IDOK and IDCANCEL from Enter and Escape, which mean nothing here
     }
@@ -442,6 +454,25 @@ void Form1::onOptionClicked() {
     keepSelectedOptionAsTabStop();
     // Typing goes on in the name after an icon is picked.
     focusControl(control(ControlId::txtName));
+}
+
+// Text that arrives without a typed character (Shift+Insert, Paste from the context menu, an
+// input method, another program) obeys the same rule as typed characters. The caret stays
+// behind the same kept characters.
+void Form1::onNameChanged() {
+    const HWND box = control(ControlId::txtName);
+    const std::wstring text = textOf(box);
+    const std::string kept = filterText(toUtf8(text));
+    if (toWide(kept) == text) {
+        return;
+    }
+    DWORD selectionEnd = 0;
+    SendMessageW(box, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&selectionEnd));
+    const std::size_t caret = filterText(toUtf8(std::wstring_view(text).substr(
+                                             0, std::min<std::size_t>(selectionEnd, text.size()))))
+                                  .size();
+    SetWindowTextW(box, toWide(kept).c_str());  // changes it again, to text that passes
+    SendMessageW(box, EM_SETSEL, caret, static_cast<LPARAM>(caret));
 }
 
 void Form1::onCreateClicked() {

@@ -60,6 +60,7 @@ private:
     void onActivate(WPARAM wParam);
     void onCommand(int id, int code);
     void onOptionClicked();
+    void onNameChanged();
     void onCreateClicked();
     LRESULT onControlColor(HDC dc, HWND control);
     void onDrawPicture(const DRAWITEMSTRUCT& item);
