@@ -1,5 +1,8 @@
 #include "create/create_rom.h"
 
+#include <exception>
+#include <new>
+
 #include "create/file_name.h"
 #include "create/save_file.h"
 #include "rom/utf8.h"
@@ -8,18 +11,16 @@ namespace tilewright {
 namespace {
 
 // "Could not save "<path>".", then the reason as the system gives it, ending in a full stop.
-std::string saveFailureText(const std::filesystem::path& path, const std::error_code& error) {
+std::string saveFailureText(const std::string& path, const std::error_code& error) {
     std::string reason = error.message();
     while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' ||
                                reason.back() == ' ' || reason.back() == '.')) {
         reason.pop_back();
     }
-    return "Could not save \"" + pathToUtf8(path) + "\".\n\n" + reason + ".";
+    return "Could not save \"" + path + "\".\n\n" + reason + ".";
 }
 
-}  // namespace
-
-void createRom(MainWindow& window) {
+void runCreate(MainWindow& window) {
     const std::string name = window.nameText();
     if (name.empty()) {
         return;
@@ -30,12 +31,14 @@ void createRom(MainWindow& window) {
     }
 
     const SaveDialogSettings settings{
-        .filter = std::string(kSaveFilter),
-        .fileName = sanitizeFileName(name),
         .title = std::string(kSaveTitle),
-        .options = kAskBeforeReplacing + kHideReadOnly,
+        .fileName = sanitizeFileName(name),
+        .filterDescription = std::string(kSaveFilterDescription),
+        .filterPattern = std::string(kSaveFilterPattern),
+        .askBeforeReplacing = true,
+        .hideReadOnly = true,
     };
-    const std::optional<std::filesystem::path> path = window.runSaveDialog(settings);
+    const std::optional<std::string> path = window.runSaveDialog(settings);
     if (!path) {
         return;
     }
@@ -49,6 +52,20 @@ void createRom(MainWindow& window) {
 
     window.setNameText("");
     window.selectIcon(IconChoice::None);
+}
+
+}  // namespace
+
+void createRom(MainWindow& window) noexcept {
+    // The inputs stay as they are after a failure here too. A message box that cannot be shown
+    // either ends the program, which is all that is left to do.
+    try {
+        runCreate(window);
+    } catch (const std::bad_alloc&) {
+        window.showError(kNotEnoughMemoryText, kErrorTitle);
+    } catch (const std::exception& error) {
+        window.showError(error.what(), kErrorTitle);
+    }
 }
 
 }  // namespace tilewright

@@ -3,13 +3,6 @@
 #include <algorithm>
 #include <array>
 
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#endif
-
 namespace tilewright {
 namespace {
 
@@ -39,10 +32,10 @@ std::string sanitizeFileName(std::string_view name, FileNameRules rules) {
     return safe;
 }
 
-bool isReservedDeviceName(const std::filesystem::path& fileName) {
-    const std::string name = pathToUtf8(fileName.filename());
+bool isReservedDeviceName(std::string_view path) {
+    const std::string_view name = path.substr(path.find_last_of("\\/") + 1);
     // Windows ignores everything from the first dot, and trailing spaces before it.
-    std::string stem = name.substr(0, name.find('.'));
+    std::string stem(name.substr(0, name.find('.')));
     stem.erase(stem.find_last_not_of(' ') + 1);
     std::transform(stem.begin(), stem.end(), stem.begin(), asciiUpper);
 
@@ -52,22 +45,6 @@ bool isReservedDeviceName(const std::filesystem::path& fileName) {
     }
     const bool isPort = stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT"));
     return isPort && stem[3] >= '1' && stem[3] <= '9';
-}
-
-std::string pathToUtf8(const std::filesystem::path& path) {
-#ifdef _WIN32
-    // path::u8string() would do, but in a static Windows build its conversion brings in the
-    // whole of the C++ locale library; the system's own conversion costs nothing.
-    const std::wstring& wide = path.native();
-    const int wideLength = static_cast<int>(wide.size());
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), size, nullptr, nullptr);
-    return utf8;
-#else
-    return path.native();
-#endif
 }
 
 }  // namespace tilewright

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -21,11 +20,9 @@ inline constexpr FileNameRules kNativeFileNameRules = FileNameRules::Posix;
 [[nodiscard]] std::string sanitizeFileName(std::string_view name,
                                            FileNameRules rules = kNativeFileNameRules);
 
-// Whether a file name is one of the names Windows keeps for devices (CON, PRN, AUX, NUL,
-// COM1-COM9, LPT1-LPT9), in any letter case, with or without an extension.
-[[nodiscard]] bool isReservedDeviceName(const std::filesystem::path& fileName);
-
-// A path as UTF-8 text for messages.
-[[nodiscard]] std::string pathToUtf8(const std::filesystem::path& path);
+// Whether the file name at the end of a Windows path (after the last "\\" or "/") is one
+// of the names Windows keeps for devices (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9), in any
+// letter case, with or without an extension.
+[[nodiscard]] bool isReservedDeviceName(std::string_view path);
 
 }  // namespace tilewright

@@ -34,10 +34,9 @@ std::error_code make_error_code(SaveRefusal refusal) noexcept {
     return {static_cast<int>(refusal), saveRefusalCategory()};
 }
 
-std::error_code saveFileSafely(const std::filesystem::path& target,
-                               std::span<const std::uint8_t> bytes) {
-    std::filesystem::path resolved;
-    if (const std::error_code error = resolveTarget(target, resolved)) {
+std::error_code saveFileSafely(const std::string& target, std::span<const std::uint8_t> bytes) {
+    NativePath resolved;
+    if (const std::error_code error = resolveTarget(nativePath(target), resolved)) {
         return error;
     }
     return replaceFile(resolved, bytes);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <span>
+#include <string>
 #include <system_error>
 
 namespace tilewright {
@@ -21,8 +21,9 @@ enum class SaveRefusal {
 // go to a new file in the same folder, are flushed to disk, and that file is then moved over
 // the target in one step. On any failure an existing target keeps its old contents, no
 // temporary file is left, and the error says why (an operating system error or a SaveRefusal).
-// A target that is a symbolic link is followed: the file it points to is replaced.
-[[nodiscard]] std::error_code saveFileSafely(const std::filesystem::path& target,
+// A target that is a symbolic link is followed: the file it points to is replaced. The target
+// is a path as the save dialog gives it (see MainWindow::runSaveDialog).
+[[nodiscard]] std::error_code saveFileSafely(const std::string& target,
                                              std::span<const std::uint8_t> bytes);
 
 }  // namespace tilewright

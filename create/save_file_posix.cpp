@@ -196,6 +196,10 @@ std::error_code openForWriting(const std::filesystem::path& target, int& fd) {
 
 }  // namespace
 
+NativePath nativePath(const std::string& path) {
+    return path;
+}
+
 std::error_code resolveTarget(const std::filesystem::path& target,
                               std::filesystem::path& resolved) {
     resolved = target;

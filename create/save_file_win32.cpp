@@ -3,12 +3,12 @@
 #endif
 #include <windows.h>
 
-#include <random>
 #include <string>
 
 #include "create/file_name.h"
 #include "create/save_file.h"
 #include "create/save_file_platform.h"
+#include "create/wide_text.h"
 
 namespace tilewright {
 namespace {
@@ -26,11 +26,7 @@ public:
         if (length == 0) {
             return "Windows error " + std::to_string(value);
         }
-        const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
-                                             nullptr, nullptr);
-        std::string utf8(static_cast<std::size_t>(size), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), utf8.data(), size, nullptr,
-                            nullptr);
+        const std::string utf8 = toUtf8(std::wstring_view(text, length));
         LocalFree(text);
         return utf8;
     }
@@ -41,13 +37,24 @@ std::error_code lastError() {
     return {static_cast<int>(GetLastError()), category};
 }
 
+// The folder part of a path, with its separator, so that a file name can follow it: "" for a
+// bare file name, which then stays in the current folder.
+std::wstring folderOf(const std::wstring& path) {
+    const std::size_t separator = path.find_last_of(L"\\/:");
+    return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator + 1);
+}
+
 // A temporary file that deletes itself unless it was moved into place.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(const std::filesystem::path& folder) {
-        std::random_device random;
+    explicit TemporaryFile(const std::wstring& folder) {
+        // CREATE_NEW refuses a name that exists, so the name need only differ from those other
+        // programs use now: the process id sees to that, and the attempt number steps past any
+        // left behind by an earlier process of the same id.
+        const std::wstring prefix =
+            folder + L"~tilewright-" + std::to_wstring(GetCurrentProcessId()) + L"-";
         for (int attempt = 0; attempt < 100; ++attempt) {
-            path_ = folder / (L"~tilewright-" + std::to_wstring(random()) + L".tmp");
+            path_ = prefix + std::to_wstring(attempt) + L".tmp";
             handle_ = CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
             if (handle_ != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
@@ -69,7 +76,7 @@ public:
 
     [[nodiscard]] bool created() const { return created_; }
     [[nodiscard]] HANDLE handle() const { return handle_; }
-    [[nodiscard]] const std::filesystem::path& path() const { return path_; }
+    [[nodiscard]] const std::wstring& path() const { return path_; }
 
     std::error_code close() {
         const HANDLE handle = handle_;
@@ -79,7 +86,7 @@ public:
     void markMoved() { moved_ = true; }
 
 private:
-    std::filesystem::path path_;
+    std::wstring path_;
     HANDLE handle_ = INVALID_HANDLE_VALUE;
     bool created_ = false;
     bool moved_ = false;
@@ -98,12 +105,15 @@ std::error_code writeAll(HANDLE handle, std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
+NativePath nativePath(const std::string& path) {
+    return toWide(path);
+}
+
 // Win32 calls rather than std::filesystem's: in a static build the latter bring in the whole
 // of the C++ locale library, which would more than double the size of the exe.
-std::error_code resolveTarget(const std::filesystem::path& target,
-                              std::filesystem::path& resolved) {
+std::error_code resolveTarget(const NativePath& target, NativePath& resolved) {
     resolved = target;
-    if (isReservedDeviceName(target)) {
+    if (isReservedDeviceName(toUtf8(target))) {
         return SaveRefusal::ReservedDeviceName;
     }
     const DWORD attributes = GetFileAttributesW(target.c_str());
@@ -119,11 +129,8 @@ std::error_code resolveTarget(const std::filesystem::path& target,
     return {};
 }
 
-std::error_code replaceFile(const std::filesystem::path& target,
-                            std::span<const std::uint8_t> bytes) {
-    const std::filesystem::path folder =
-        target.has_parent_path() ? target.parent_path() : std::filesystem::path(L".");
-    TemporaryFile temporary(folder);
+std::error_code replaceFile(const NativePath& target, std::span<const std::uint8_t> bytes) {
+    TemporaryFile temporary(folderOf(target));
     if (!temporary.created()) {
         return lastError();
     }

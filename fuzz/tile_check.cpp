@@ -1,9 +1,9 @@
 #include "fuzz/tile_check.h"
 
+#include "rom/name_tiles.h"
+
 namespace tilewright {
 namespace {
-
-constexpr std::int16_t kBackspace = 8;
 
 std::string describe(std::optional<std::uint8_t> tile) {
     return tile ? "tile " + std::to_string(*tile) : "no tile";

@@ -17,7 +17,6 @@ std::optional<std::uint8_t> tileForChar(char32_t code) {
 }
 
 std::int16_t filterKey(std::int16_t code) {
-    constexpr std::int16_t kBackspace = 8;
     if (code == kBackspace) {
         return code;
     }

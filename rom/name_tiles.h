@@ -36,6 +36,9 @@ inline constexpr std::array<NameTile, 43> NameTileTable = [] {
 // The tile for one character (a Unicode code point); only the table's characters have one.
 [[nodiscard]] std::optional<std::uint8_t> tileForChar(char32_t code);
 
+// The character code of backspace, which the key filter hands on.
+inline constexpr std::int16_t kBackspace = 8;
+
 // Filters one typed character: hands on the table's characters and backspace unchanged, turns
 // lower-case letters into capitals, and swallows everything else by returning 0.
 [[nodiscard]] std::int16_t filterKey(std::int16_t code);

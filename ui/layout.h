@@ -58,6 +58,9 @@ struct Control {
 inline constexpr std::string_view kWindowTitle = "Tilewright";
 inline constexpr Size kClientSize{3000, 6090};
 
+// The dialog font's size, the one that fits every text into the layout's boxes.
+inline constexpr int kFontPoints = 8;
+
 inline constexpr Rgb kBackground{0, 64, 0};
 inline constexpr Rgb kLabelText{255, 255, 255};
 inline constexpr Rgb kOptionText{255, 255, 255};
@@ -102,7 +105,10 @@ inline constexpr std::array<ControlId, 6> kOptionButtons{
     return c.focusOrder != kNoFocus && c.kind != ControlKind::Label;
 }
 
-// The controls that take the focus, in the order Tab moves through them.
+// The controls that take the focus, in the order Tab moves through them: the layout's focus
+// order, except that the option buttons make one stop where the first of them comes, and
+// within it they stand in their on-screen order chk0..chk5. Tab stops there once, at the
+// selected one; the arrow keys move within the group.
 [[nodiscard]] constexpr auto focusSequence() {
     constexpr auto count =
         static_cast<std::size_t>(std::count_if(kControls.begin(), kControls.end(), takesFocus));
@@ -111,9 +117,18 @@ inline constexpr std::array<ControlId, 6> kOptionButtons{
     std::sort(sorted.begin(), sorted.end(),
               [](const Control& a, const Control& b) { return a.focusOrder < b.focusOrder; });
     std::size_t next = 0;
+    bool groupPlaced = false;
     for (const Control& c : sorted) {
-        if (takesFocus(c)) {
+        if (!takesFocus(c)) {
+            continue;
+        }
+        if (c.kind != ControlKind::OptionButton) {
             sequence[next++] = c.id;
+        } else if (!groupPlaced) {
+            for (const ControlId option : kOptionButtons) {
+                sequence[next++] = option;
+            }
+            groupPlaced = true;
         }
     }
     return sequence;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "create/file_name.h"
+#include <new>
+#include <stdexcept>
+
 #include "rom/rom_image.h"
 #include "tests/core/test_support.h"
 
@@ -16,6 +18,7 @@ namespace {
 using testing::FakeWindow;
 using testing::readFile;
 using testing::ScratchFolder;
+using testing::utf8Path;
 using testing::writeFile;
 
 std::vector<std::uint8_t> imageBytes(std::string_view name, IconChoice icon) {
@@ -44,7 +47,7 @@ protected:
     void expectRefused(const std::string& reason, const std::set<std::string>& entriesLeft) {
         ASSERT_EQ(window.errors.size(), 1u);
         EXPECT_EQ(window.errors[0].second, "Error");
-        EXPECT_NE(window.errors[0].first.find(pathToUtf8(*window.dialogAnswer)), std::string::npos)
+        EXPECT_NE(window.errors[0].first.find(utf8Path(*window.dialogAnswer)), std::string::npos)
             << window.errors[0].first;
         EXPECT_NE(window.errors[0].first.find(reason), std::string::npos) << window.errors[0].first;
         EXPECT_EQ(window.name, "SPACE RACE");
@@ -61,10 +64,12 @@ TEST_F(CreateRom, WritesTheImageAndClearsTheWindow) {
 
     ASSERT_EQ(window.dialogs.size(), 1u);
     const SaveDialogSettings& dialog = window.dialogs[0];
-    EXPECT_EQ(dialog.filter, "Binary Files (*.BIN)|*.BIN");
-    EXPECT_EQ(dialog.fileName, "SPACE RACE");
     EXPECT_EQ(dialog.title, "Select a folder to save file in.");
-    EXPECT_EQ(dialog.options, 6u);
+    EXPECT_EQ(dialog.fileName, "SPACE RACE");
+    EXPECT_EQ(dialog.filterDescription, "Binary Files (*.BIN)");
+    EXPECT_EQ(dialog.filterPattern, "*.BIN");
+    EXPECT_TRUE(dialog.askBeforeReplacing);
+    EXPECT_TRUE(dialog.hideReadOnly);
 
     EXPECT_EQ(readFile(folder / "SPACE RACE"), imageBytes("SPACE RACE", IconChoice::Icon3));
     EXPECT_EQ(folder.entries(), std::set<std::string>{"SPACE RACE"}) << "no extension added";
@@ -139,12 +144,12 @@ TEST_F(CreateRom, CancelledDialogChangesNothing) {
 }
 
 TEST_F(CreateRom, OffersAFileNameThePlatformCanHoldButStoresTheNameAsTyped) {
-    window.name = "SAY \"HI\"";
-    window.dialogAnswer = folder / "SAY";
+    window.name = "A/B";
+    window.dialogAnswer = folder / "AB";
     createRom(window);
     ASSERT_EQ(window.dialogs.size(), 1u);
-    EXPECT_EQ(window.dialogs[0].fileName, sanitizeFileName("SAY \"HI\""));
-    EXPECT_EQ(readFile(folder / "SAY"), imageBytes("SAY \"HI\"", IconChoice::None));
+    EXPECT_EQ(window.dialogs[0].fileName, "A_B");
+    EXPECT_EQ(readFile(folder / "AB"), imageBytes("A/B", IconChoice::None));
 }
 
 TEST_F(CreateRom, ReportsAMissingFolderAndWritesNothing) {
@@ -170,27 +175,50 @@ TEST_F(CreateRom, RefusesAFolderAndLeavesItAlone) {
     EXPECT_EQ(readFile(folder / "ROMS" / "OLD.BIN"), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
 }
 
-TEST(FileName, ReplacesWhatFileNamesCannotHold) {
-    EXPECT_EQ(sanitizeFileName("AB/CD", FileNameRules::Posix), "AB_CD");
-    EXPECT_EQ(sanitizeFileName(std::string("A\0B", 3), FileNameRules::Posix), "A_B");
-    EXPECT_EQ(sanitizeFileName("SAY \"HI\", BOB!", FileNameRules::Posix), "SAY \"HI\", BOB!");
-    EXPECT_EQ(sanitizeFileName("<>:\"/\\|?*", FileNameRules::Windows), "_________");
-    EXPECT_EQ(sanitizeFileName("A\tB\x1F", FileNameRules::Windows), "A_B_");
-    EXPECT_EQ(sanitizeFileName("IT'S A-OK.", FileNameRules::Windows), "IT'S A-OK.");
-    EXPECT_EQ(sanitizeFileName("\u00C9T\u00C9", FileNameRules::Windows), "\u00C9T\u00C9")
-        << "characters beyond ASCII are kept whole";
+// A window whose save dialog fails as a toolkit's can, by throwing.
+class ThrowingWindow final : public MainWindow {
+public:
+    std::exception_ptr failure;
+    std::vector<std::pair<std::string, std::string>> errors;  // text, title
+
+    std::string nameText() const override { return "SPACE RACE"; }
+    IconChoice selectedIcon() const override { return IconChoice::None; }
+    void setNameText(std::string_view) override {}
+    void selectIcon(IconChoice) override {}
+    std::optional<std::string> runSaveDialog(const SaveDialogSettings&) override {
+        std::rethrow_exception(failure);
+    }
+    void showError(std::string_view text, std::string_view title) override {
+        errors.emplace_back(text, title);
+    }
+};
+
+TEST(CreateRomFailure, ShowsWhatWentWrongInsteadOfThrowing) {
+    const std::pair<std::exception_ptr, std::string> cases[] = {
+        {std::make_exception_ptr(std::bad_alloc()), "There is not enough memory to do this."},
+        {std::make_exception_ptr(std::length_error("text too long to convert")),
+         "text too long to convert"},
+    };
+    for (const auto& [failure, shown] : cases) {
+        ThrowingWindow window;
+        window.failure = failure;
+        createRom(window);
+        ASSERT_EQ(window.errors.size(), 1u) << shown;
+        EXPECT_EQ(window.errors[0].first, shown);
+        EXPECT_EQ(window.errors[0].second, "Error");
+    }
 }
 
-TEST(FileName, KnowsTheNamesWindowsKeepsForDevices) {
-    for (const char* name : {"CON", "con", "Prn", "AUX", "NUL", "COM1", "com9", "LPT1", "LPT9",
-                             "NUL.BIN", "con.txt", "CON .BIN", "COM1.tar.gz"}) {
-        EXPECT_TRUE(isReservedDeviceName(name)) << name;
-    }
-    EXPECT_TRUE(isReservedDeviceName(std::filesystem::path("roms") / "AUX.BIN"));
-    for (const char* name :
-         {"CONSOLE", "COM0", "COM10", "LPT", "MYCON", "NULL.BIN", "", "XCOM1", "SPACE RACE"}) {
-        EXPECT_FALSE(isReservedDeviceName(name)) << name;
-    }
+TEST_F(CreateRom, ShowsTheCoresRefusalAndWritesNothing) {
+    window.name = "SPACE RACE";
+    window.icon = static_cast<IconChoice>(9);  // no such icon: the builder throws
+    window.dialogAnswer = folder / "ROM";
+    createRom(window);
+    ASSERT_EQ(window.errors.size(), 1u);
+    EXPECT_EQ(window.errors[0].first, "unknown icon");
+    EXPECT_EQ(window.errors[0].second, "Error");
+    EXPECT_EQ(window.name, "SPACE RACE");
+    EXPECT_TRUE(folder.entries().empty());
 }
 
 #ifdef _WIN32

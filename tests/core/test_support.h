@@ -47,6 +47,12 @@ private:
     std::filesystem::path path_;
 };
 
+// A path as the save dialog hands it to the core: UTF-8 text.
+[[nodiscard]] inline std::string utf8Path(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+
 // A main window without a screen: it holds the name and the selection, answers the save
 // dialog with a path chosen by the test, and records what the command showed.
 class FakeWindow final : public MainWindow {
@@ -61,9 +67,12 @@ public:
     IconChoice selectedIcon() const override { return icon; }
     void setNameText(std::string_view text) override { name = text; }
     void selectIcon(IconChoice choice) override { icon = choice; }
-    std::optional<std::filesystem::path> runSaveDialog(const SaveDialogSettings& s) override {
+    std::optional<std::string> runSaveDialog(const SaveDialogSettings& s) override {
         dialogs.push_back(s);
-        return dialogAnswer;
+        if (!dialogAnswer) {
+            return std::nullopt;
+        }
+        return utf8Path(*dialogAnswer);
     }
     void showError(std::string_view text, std::string_view title) override {
         errors.emplace_back(text, title);

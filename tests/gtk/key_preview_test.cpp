@@ -14,7 +14,7 @@ TEST(TypedCharacter, PrintableKeysTypeTheirCharacterCode) {
     EXPECT_EQ(typedCharacter(GDK_KEY_question, GDK_SHIFT_MASK), '?');
     EXPECT_EQ(typedCharacter(GDK_KEY_space, kNone), ' ');
     EXPECT_EQ(typedCharacter(GDK_KEY_KP_5, GDK_MOD2_MASK), '5');  // keypad with Num Lock
-    EXPECT_EQ(typedCharacter(GDK_KEY_BackSpace, kNone), kBackspaceCode);
+    EXPECT_EQ(typedCharacter(GDK_KEY_BackSpace, kNone), 8);
     EXPECT_EQ(typedCharacter(GDK_KEY_Escape, kNone), 27);
 }
 
@@ -23,7 +23,7 @@ TEST(TypedCharacter, CtrlLetterTypesItsControlCodeInEitherCase) {
     EXPECT_EQ(typedCharacter(GDK_KEY_V, GdkModifierType(GDK_CONTROL_MASK | GDK_SHIFT_MASK)), 22);
     EXPECT_EQ(typedCharacter(GDK_KEY_a, GDK_CONTROL_MASK), 1);
     EXPECT_EQ(typedCharacter(GDK_KEY_z, GDK_CONTROL_MASK), 26);
-    EXPECT_EQ(typedCharacter(GDK_KEY_h, GDK_CONTROL_MASK), kBackspaceCode);
+    EXPECT_EQ(typedCharacter(GDK_KEY_h, GDK_CONTROL_MASK), 8);  // backspace
     EXPECT_EQ(typedCharacter(GDK_KEY_BackSpace, GDK_CONTROL_MASK), 127);
 }
 

@@ -1,5 +1,5 @@
 // The Create command run from the real window: what it reads, what it writes, how it resets
-// the window, and the conversions between the window's UTF-16 and the core's UTF-8.
+// the window, and the name crossing between the window's UTF-16 and the core's UTF-8.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -10,7 +10,6 @@
 #include "tests/win32/window_test_support.h"
 #include "ui/layout.h"
 #include "ui/win32/save_dialog.h"
-#include "ui/win32/wide_text.h"
 
 // After the Windows headers, which it needs.
 #include <commdlg.h>
@@ -117,29 +116,28 @@ TEST(Form1Text, NameCrossesBetweenUtf16AndUtf8Intact) {
     EXPECT_EQ(form.nameText(), longName);
 }
 
-TEST(Form1Text, WideTextConversionsRoundTripAndReplaceBrokenBytes) {
-    EXPECT_EQ(toWide(""), L"");
-    EXPECT_EQ(toUtf8(L""), "");
-    EXPECT_EQ(toWide("A\xC3\xA9"), L"A\u00e9");
-    EXPECT_EQ(toUtf8(L"A\u00e9\U0001F600"), "A\xC3\xA9\xF0\x9F\x98\x80");
-    EXPECT_EQ(toWide("A\xFF"), L"A\uFFFD");
-    EXPECT_EQ(toUtf8(std::wstring(1, static_cast<wchar_t>(0xD800))), "\xEF\xBF\xBD");
+// The settings as the Create command fills them in.
+SaveDialogSettings createSettings(bool askBeforeReplacing, bool hideReadOnly) {
+    return {.title = "Select a folder to save file in.",
+            .fileName = "GAME",
+            .filterDescription = "Binary Files (*.BIN)",
+            .filterPattern = "*.BIN",
+            .askBeforeReplacing = askBeforeReplacing,
+            .hideReadOnly = hideReadOnly};
 }
 
-TEST(SaveDialog, FilterBecomesNulSeparatedPairs) {
-    EXPECT_EQ(dialogFilter("Binary Files (*.BIN)|*.BIN"),
+TEST(SaveDialog, FilterIsTheDescriptionAndPatternEachEndedByANul) {
+    EXPECT_EQ(dialogFilter(createSettings(true, true)),
               std::wstring(L"Binary Files (*.BIN)\0*.BIN\0\0", 28));
-    EXPECT_EQ(dialogFilter("A|*.a|B|*.b"), std::wstring(L"A\0*.a\0B\0*.b\0\0", 13));
 }
 
 TEST(SaveDialog, OptionsBecomeTheDialogFlags) {
-    const DWORD both = dialogFlags(6);
-    EXPECT_NE(both & OFN_OVERWRITEPROMPT, 0u);
-    EXPECT_NE(both & OFN_HIDEREADONLY, 0u);
-    EXPECT_EQ(dialogFlags(2) & OFN_HIDEREADONLY, 0u);
-    EXPECT_EQ(dialogFlags(4) & OFN_OVERWRITEPROMPT, 0u);
+    // 6 = 2 (OFN_OVERWRITEPROMPT) + 4 (OFN_HIDEREADONLY), as the Create command asks.
+    EXPECT_EQ(dialogFlags(createSettings(true, true)) & 6u, 6u);
+    EXPECT_EQ(dialogFlags(createSettings(true, false)) & 6u, 2u);
+    EXPECT_EQ(dialogFlags(createSettings(false, true)) & 6u, 4u);
     // The program's working folder must not follow the user's choice.
-    EXPECT_NE(both & OFN_NOCHANGEDIR, 0u);
+    EXPECT_NE(dialogFlags(createSettings(true, true)) & OFN_NOCHANGEDIR, 0u);
 }
 
 // The real message box, closed by a timer that reads it first.

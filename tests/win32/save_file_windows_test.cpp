@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "create/save_file.h"
+#include "create/wide_text.h"
 #include "tests/win32/window_test_support.h"
 
 namespace tilewright {
@@ -33,6 +34,11 @@ std::vector<std::uint8_t> image() {
     return bytes;
 }
 
+// Saves as the program does: the path arrives in UTF-8, as the save dialog hands it on.
+std::error_code saveAt(const std::filesystem::path& target, std::span<const std::uint8_t> bytes) {
+    return saveFileSafely(toUtf8(target.native()), bytes);
+}
+
 std::vector<std::filesystem::path> contents(const std::filesystem::path& folder) {
     std::vector<std::filesystem::path> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
@@ -46,7 +52,7 @@ TEST(WindowsSaveFile, ReplacesALongerFileWithExactlyTheImage) {
     const auto target = folder.path() / "GAME.BIN";
     writeFile(target, 20000, 0xAA);
     const auto bytes = image();
-    ASSERT_FALSE(saveFileSafely(target, bytes));
+    ASSERT_FALSE(saveAt(target, bytes));
     EXPECT_EQ(readFile(target), bytes);
     EXPECT_EQ(contents(folder.path()), std::vector<std::filesystem::path>{"GAME.BIN"});
 }
@@ -57,7 +63,7 @@ TEST(WindowsSaveFile, WritesToWideCharacterPathsWithoutAnExtension) {
     std::filesystem::create_directory(subfolder);
     const auto target = subfolder / L"MY GAME";
     const auto bytes = image();
-    ASSERT_FALSE(saveFileSafely(target, bytes));
+    ASSERT_FALSE(saveAt(target, bytes));
     EXPECT_EQ(readFile(target), bytes);
     EXPECT_EQ(contents(subfolder), std::vector<std::filesystem::path>{L"MY GAME"});
 }
@@ -65,18 +71,17 @@ TEST(WindowsSaveFile, WritesToWideCharacterPathsWithoutAnExtension) {
 TEST(WindowsSaveFile, RefusesDeviceNamesAndFoldersWithoutWriting) {
     TemporaryFolder folder;
     for (const char* name : {"CON", "nul.bin", "Com1", "LPT9.txt", "aux"}) {
-        EXPECT_EQ(saveFileSafely(folder.path() / name, image()), SaveRefusal::ReservedDeviceName)
-            << name;
+        EXPECT_EQ(saveAt(folder.path() / name, image()), SaveRefusal::ReservedDeviceName) << name;
     }
     std::filesystem::create_directory(folder.path() / "ROMS");
-    EXPECT_TRUE(saveFileSafely(folder.path() / "ROMS", image()));
+    EXPECT_TRUE(saveAt(folder.path() / "ROMS", image()));
     EXPECT_EQ(contents(folder.path()), std::vector<std::filesystem::path>{"ROMS"});
     EXPECT_TRUE(std::filesystem::is_empty(folder.path() / "ROMS"));
 }
 
 TEST(WindowsSaveFile, MissingFolderFailsAndCreatesNothing) {
     TemporaryFolder folder;
-    EXPECT_TRUE(saveFileSafely(folder.path() / "missing" / "GAME", image()));
+    EXPECT_TRUE(saveAt(folder.path() / "missing" / "GAME", image()));
     EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
 }
 
@@ -87,7 +92,7 @@ TEST(WindowsSaveFile, ReadOnlyFileIsKeptOrReplacedWhole) {
     writeFile(target, 100, 0x55);
     SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY);
     const auto bytes = image();
-    const std::error_code error = saveFileSafely(target, bytes);
+    const std::error_code error = saveAt(target, bytes);
     EXPECT_EQ(readFile(target), error ? std::vector<std::uint8_t>(100, 0x55) : bytes);
     EXPECT_EQ(contents(folder.path()), std::vector<std::filesystem::path>{"LOCKED"});
     SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);

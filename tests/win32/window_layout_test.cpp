@@ -2,9 +2,9 @@
 // the state a user finds at start.
 #include <gtest/gtest.h>
 
+#include "create/wide_text.h"
 #include "tests/win32/window_test_support.h"
 #include "ui/layout.h"
-#include "ui/win32/wide_text.h"
 
 namespace tilewright {
 namespace {

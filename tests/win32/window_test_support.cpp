@@ -3,6 +3,8 @@
 #include <atomic>
 #include <string>
 
+#include "create/wide_text.h"
+
 namespace tilewright::testing {
 
 void pumpMessages(Form1& form, int milliseconds) {
@@ -87,10 +89,12 @@ ScriptedForm1::ScriptedForm1() : Form1(GetModuleHandleW(nullptr)) {
     pumpMessages(*this);
 }
 
-std::optional<std::filesystem::path> ScriptedForm1::runSaveDialog(
-    const SaveDialogSettings& settings) {
+std::optional<std::string> ScriptedForm1::runSaveDialog(const SaveDialogSettings& settings) {
     dialogs.push_back(settings);
-    return savePath;
+    if (!savePath) {
+        return std::nullopt;
+    }
+    return toUtf8(savePath->native());
 }
 
 void ScriptedForm1::showError(std::string_view text, std::string_view title) {

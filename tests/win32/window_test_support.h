@@ -41,7 +41,7 @@ public:
     std::vector<SaveDialogSettings> dialogs;
     std::vector<std::pair<std::string, std::string>> errors;  // text, title
 
-    std::optional<std::filesystem::path> runSaveDialog(const SaveDialogSettings& settings) override;
+    std::optional<std::string> runSaveDialog(const SaveDialogSettings& settings) override;
     void showError(std::string_view text, std::string_view title) override;
 };
 

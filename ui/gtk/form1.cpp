@@ -2,13 +2,11 @@
 
 #include <cstddef>
 #include <cstring>
-#include <exception>
 #include <memory>
 #include <mutex>
 
 #include "rom/name_tiles.h"
 #include "ui/gtk/key_preview.h"
-#include "ui/gtk/save_filter.h"
 
 // Generated from tilewright.gresource.xml.
 void tilewright_gtk_register_resource();
@@ -40,9 +38,10 @@ std::string cssColour(layout::Rgb colour) {
            std::to_string(colour.blue) + ")";
 }
 
-// The colours come from the shared layout; sizes and fonts from form1.css.
-std::string colourCss() {
-    std::string css = "#Form1 { background-color: " + cssColour(layout::kBackground) + "; }\n";
+// The colours and the font size come from the shared layout; the rest from form1.css.
+std::string layoutCss() {
+    std::string css = "#Form1 { background-color: " + cssColour(layout::kBackground) +
+                      "; font-size: " + std::to_string(layout::kFontPoints) + "pt; }\n";
     for (const layout::Control& c : layout::kControls) {
         const std::string selector = std::string("#Form1 #") + c.name;
         if (c.kind == ControlKind::Label) {
@@ -61,7 +60,7 @@ void addStyleSheets() {
         GtkCssProvider* sizes = gtk_css_provider_new();
         gtk_css_provider_load_from_resource(sizes, "/org/tilewright/form1.css");
         GtkCssProvider* colours = gtk_css_provider_new();
-        gtk_css_provider_load_from_data(colours, colourCss().c_str(), -1, nullptr);
+        gtk_css_provider_load_from_data(colours, layoutCss().c_str(), -1, nullptr);
         GdkScreen* screen = gdk_screen_get_default();
         gtk_style_context_add_provider_for_screen(screen, GTK_STYLE_PROVIDER(sizes),
                                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
@@ -92,6 +91,21 @@ void setApplicationIcon() {
     }
     gtk_window_set_default_icon_list(icons);
     g_list_free_full(icons, g_object_unref);
+}
+
+// A file pattern that matches the same names in any letter case: "*.BIN" becomes
+// "*.[bB][iI][nN]". File names on Linux are case-sensitive, but the pattern is meant as an
+// extension, and files named x.bin are binary files too.
+std::string anyLetterCase(std::string_view pattern) {
+    std::string result;
+    for (const char c : pattern) {
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+            result += {'[', static_cast<char>(c | 0x20), static_cast<char>(c & ~0x20), ']'};
+        } else {
+            result += c;
+        }
+    }
+    return result;
 }
 
 GtkWidget* createControl(const layout::Control& c, GtkWidget* group) {
@@ -187,7 +201,7 @@ void Form1::createControls() {
     }
 }
 
-// Tab follows the layout's focus order. GTK lets only the selected option button take the
+// Tab follows the layout's focus sequence. GTK lets only the selected option button take the
 // focus from Tab, so the group is one stop and the arrow keys move within it.
 void Form1::setFocusChain() {
     GList* chain = nullptr;
@@ -241,31 +255,27 @@ void Form1::selectIcon(IconChoice icon) {
     }
 }
 
-std::optional<std::filesystem::path> Form1::runSaveDialog(const SaveDialogSettings& settings) {
+std::optional<std::string> Form1::runSaveDialog(const SaveDialogSettings& settings) {
     GtkWidget* dialog = gtk_file_chooser_dialog_new(
         settings.title.c_str(), window(), GTK_FILE_CHOOSER_ACTION_SAVE, "_Cancel",
         GTK_RESPONSE_CANCEL, "_Save", GTK_RESPONSE_ACCEPT, nullptr);
     GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
     gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
-    gtk_file_chooser_set_do_overwrite_confirmation(
-        chooser, (settings.options & kAskBeforeReplacing) != 0 ? TRUE : FALSE);
+    gtk_file_chooser_set_do_overwrite_confirmation(chooser,
+                                                   settings.askBeforeReplacing ? TRUE : FALSE);
     // There is no read-only check box to hide in GTK's dialog.
-    for (const SaveFilter& entry : parseSaveFilters(settings.filter)) {
-        GtkFileFilter* filter = gtk_file_filter_new();
-        gtk_file_filter_set_name(filter, entry.description.c_str());
-        for (const std::string& pattern : entry.patterns) {
-            gtk_file_filter_add_pattern(filter, caseInsensitivePattern(pattern).c_str());
-        }
-        gtk_file_chooser_add_filter(chooser, filter);
-    }
+    GtkFileFilter* filter = gtk_file_filter_new();
+    gtk_file_filter_set_name(filter, settings.filterDescription.c_str());
+    gtk_file_filter_add_pattern(filter, anyLetterCase(settings.filterPattern).c_str());
+    gtk_file_chooser_add_filter(chooser, filter);
     gtk_file_chooser_set_current_name(chooser, settings.fileName.c_str());
 
-    std::optional<std::filesystem::path> chosen;
+    std::optional<std::string> chosen;
     if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
-        // In the file system's own encoding, which is what a path holds on Linux.
+        // In the file system's own encoding, which is what the file calls take on Linux.
         if (const GCharPtr fileName{gtk_file_chooser_get_filename(chooser)}) {
-            chosen = std::filesystem::path(fileName.get());
+            chosen = fileName.get();
         }
     }
     gtk_widget_destroy(dialog);
@@ -305,7 +315,7 @@ bool Form1::previewKey(const GdkEventKey& event) {
     if (gtk_window_get_focus(window()) != control(ControlId::txtName)) {
         return false;  // buttons ignore typed characters, but Space still presses them
     }
-    if (code == kBackspaceCode) {
+    if (code == kBackspace) {
         if (event.keyval == GDK_KEY_BackSpace) {
             return false;  // the name box's own Backspace
         }
@@ -366,13 +376,7 @@ void Form1::onTxtNameInsertText(GtkEditable* editable, gchar* text, gint length,
 }
 
 void Form1::onCmdCreateClicked(GtkButton*, gpointer self) {
-    auto* form = static_cast<Form1*>(self);
-    try {
-        createRom(*form);
-    } catch (const std::exception& error) {
-        // An exception must not unwind through GTK's C frames.
-        form->showError(error.what(), kErrorTitle);
-    }
+    createRom(*static_cast<Form1*>(self));
 }
 
 }  // namespace tilewright

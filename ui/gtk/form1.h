@@ -3,7 +3,6 @@
 #include <gtk/gtk.h>
 
 #include <array>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,7 +29,7 @@ public:
     IconChoice selectedIcon() const override;
     void setNameText(std::string_view text) override;
     void selectIcon(IconChoice icon) override;
-    std::optional<std::filesystem::path> runSaveDialog(const SaveDialogSettings& settings) override;
+    std::optional<std::string> runSaveDialog(const SaveDialogSettings& settings) override;
     void showError(std::string_view text, std::string_view title) override;
 
 private:

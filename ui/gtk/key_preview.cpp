@@ -1,5 +1,7 @@
 #include "ui/gtk/key_preview.h"
 
+#include "rom/name_tiles.h"
+
 namespace tilewright {
 namespace {
 
@@ -28,7 +30,7 @@ std::optional<std::int16_t> typedCharacter(guint keyval, GdkModifierType state) 
             return std::nullopt;
         case GDK_KEY_BackSpace:
             // Ctrl+Backspace types DEL on Windows, which the filter drops; here too.
-            return (state & GDK_CONTROL_MASK) != 0 ? std::int16_t{127} : kBackspaceCode;
+            return (state & GDK_CONTROL_MASK) != 0 ? std::int16_t{127} : kBackspace;
         default:
             break;
     }

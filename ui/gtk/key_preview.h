@@ -15,6 +15,4 @@ namespace tilewright {
 // out as 0x7FFF.
 [[nodiscard]] std::optional<std::int16_t> typedCharacter(guint keyval, GdkModifierType state);
 
-inline constexpr std::int16_t kBackspaceCode = 8;
-
 }  // namespace tilewright

@@ -8,11 +8,11 @@
 #include <commctrl.h>
 #include <uxtheme.h>
 
+#include "create/wide_text.h"
 #include "rom/name_tiles.h"
 #include "ui/win32/picture.h"
 #include "ui/win32/resource_ids.h"
 #include "ui/win32/save_dialog.h"
-#include "ui/win32/wide_text.h"
 
 namespace tilewright {
 
@@ -28,9 +28,7 @@ constexpr wchar_t kClassName[] = L"TilewrightForm1";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kWindowExStyle = 0;
 
-// The dialog font at 8 points, the size that fits every text into the layout's boxes.
 constexpr wchar_t kFontFace[] = L"MS Shell Dlg 2";
-constexpr int kFontPoints = 8;
 
 // Command ids start above IDOK and IDCANCEL, which the dialog keys send for Enter and Escape.
 constexpr int kFirstCommandId = 1000;
@@ -62,21 +60,12 @@ const layout::Control* controlForCommand(int id) {
 }
 
 // The order in which the controls are created, which is their Z order and so the order Tab
-// moves through: the focus sequence, with the option buttons as one group in their on-screen
-// order chk0..chk5 at the place of the first of them, then the controls that take no focus.
+// moves through: the focus sequence, then the controls that take no focus.
 constexpr auto kCreationOrder = [] {
     std::array<ControlId, layout::kControls.size()> order{};
     std::size_t next = 0;
-    bool groupPlaced = false;
     for (const ControlId id : layout::focusSequence()) {
-        if (layout::control(id).kind != ControlKind::OptionButton) {
-            order[next++] = id;
-        } else if (!groupPlaced) {
-            for (const ControlId option : layout::kOptionButtons) {
-                order[next++] = option;
-            }
-            groupPlaced = true;
-        }
+        order[next++] = id;
     }
     for (const layout::Control& c : layout::kControls) {
         if (!layout::takesFocus(c)) {
@@ -130,8 +119,8 @@ DWORD styleFor(const layout::Control& c) {
 }
 
 GdiHandle<HFONT> dialogFont(int dpi) {
-    return GdiHandle<HFONT>(CreateFontW(-MulDiv(kFontPoints, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE,
-                                        FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+    return GdiHandle<HFONT>(CreateFontW(-MulDiv(layout::kFontPoints, dpi, 72), 0, 0, 0, FW_NORMAL,
+                                        FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                         DEFAULT_PITCH | FF_DONTCARE, kFontFace));
 }
@@ -325,7 +314,7 @@ void Form1::selectIcon(IconChoice icon) {
     keepSelectedOptionAsTabStop();
 }
 
-std::optional<std::filesystem::path> Form1::runSaveDialog(const SaveDialogSettings& settings) {
+std::optional<std::string> Form1::runSaveDialog(const SaveDialogSettings& settings) {
     return showSaveDialog(window_, settings);
 }
 
@@ -446,7 +435,7 @@ void Form1::onCommand(int id, int code) {
     if (c->kind == ControlKind::OptionButton) {
         onOptionClicked();
     } else if (c->id == ControlId::cmdCreate) {
-        onCreateClicked();
+        createRom(*this);
     }
 }
 
@@ -473,15 +462,6 @@ void Form1::onNameChanged() {
                                   .size();
     SetWindowTextW(box, toWide(kept).c_str());  // changes it again, to text that passes
     SendMessageW(box, EM_SETSEL, caret, static_cast<LPARAM>(caret));
-}
-
-void Form1::onCreateClicked() {
-    // No exception may cross the window procedure back into Windows.
-    try {
-        createRom(*this);
-    } catch (const std::exception& error) {
-        showError(error.what(), kErrorTitle);
-    }
 }
 
 LRESULT Form1::onControlColor(HDC dc, HWND target) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,7 +42,7 @@ public:
     [[nodiscard]] IconChoice selectedIcon() const override;
     void setNameText(std::string_view text) override;
     void selectIcon(IconChoice icon) override;
-    std::optional<std::filesystem::path> runSaveDialog(const SaveDialogSettings& settings) override;
+    std::optional<std::string> runSaveDialog(const SaveDialogSettings& settings) override;
     void showError(std::string_view text, std::string_view title) override;
 
 private:
@@ -61,7 +60,6 @@ private:
     void onCommand(int id, int code);
     void onOptionClicked();
     void onNameChanged();
-    void onCreateClicked();
     LRESULT onControlColor(HDC dc, HWND control);
     void onDrawPicture(const DRAWITEMSTRUCT& item);
     void onDpiChanged(int dpi, const RECT& suggested);

@@ -6,7 +6,7 @@
 
 #include <commdlg.h>
 
-#include "ui/win32/wide_text.h"
+#include "create/wide_text.h"
 
 namespace tilewright {
 
@@ -54,28 +54,28 @@ void showDialogFailure(HWND owner, DWORD error) {
 
 }  // namespace
 
-std::wstring dialogFilter(std::string_view filter) {
-    std::wstring result = toWide(filter);
-    std::replace(result.begin(), result.end(), L'|', L'\0');
-    result.push_back(L'\0');
-    result.push_back(L'\0');
-    return result;
+std::wstring dialogFilter(const SaveDialogSettings& settings) {
+    std::wstring filter = toWide(settings.filterDescription);
+    filter.push_back(L'\0');
+    filter += toWide(settings.filterPattern);
+    filter.push_back(L'\0');
+    filter.push_back(L'\0');
+    return filter;
 }
 
-DWORD dialogFlags(unsigned options) {
+DWORD dialogFlags(const SaveDialogSettings& settings) {
     DWORD flags = OFN_EXPLORER | OFN_NOCHANGEDIR;
-    if ((options & kAskBeforeReplacing) != 0) {
+    if (settings.askBeforeReplacing) {
         flags |= OFN_OVERWRITEPROMPT;
     }
-    if ((options & kHideReadOnly) != 0) {
+    if (settings.hideReadOnly) {
         flags |= OFN_HIDEREADONLY;
     }
     return flags;
 }
 
-std::optional<std::filesystem::path> showSaveDialog(HWND owner,
-                                                    const SaveDialogSettings& settings) {
-    const std::wstring filter = dialogFilter(settings.filter);
+std::optional<std::string> showSaveDialog(HWND owner, const SaveDialogSettings& settings) {
+    const std::wstring filter = dialogFilter(settings);
     const std::wstring title = toWide(settings.title);
     const std::wstring initialName = toWide(settings.fileName);
 
@@ -90,7 +90,7 @@ std::optional<std::filesystem::path> showSaveDialog(HWND owner,
     dialog.lpstrFile = path.data();
     dialog.nMaxFile = static_cast<DWORD>(path.size());
     dialog.lpstrTitle = title.c_str();
-    dialog.Flags = dialogFlags(settings.options);
+    dialog.Flags = dialogFlags(settings);
 
     const CommonDialogs* dialogs = commonDialogs();
     if (dialogs == nullptr) {
@@ -98,7 +98,7 @@ std::optional<std::filesystem::path> showSaveDialog(HWND owner,
         return std::nullopt;
     }
     if (dialogs->getSaveFileName(&dialog)) {
-        return std::filesystem::path(std::wstring(path.data()));
+        return toUtf8(path.data());
     }
     if (const DWORD error = dialogs->extendedError(); error != 0) {
         showDialogFailure(owner, error);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,17 +9,18 @@
 
 namespace tilewright {
 
-// The common dialog's filter: each "|" of "description|pattern|..." becomes a NUL, and the
-// list ends with two NULs.
-[[nodiscard]] std::wstring dialogFilter(std::string_view filter);
+// The common dialog's filter: the description and the pattern, each ending in a NUL, and one
+// more NUL to end the list.
+[[nodiscard]] std::wstring dialogFilter(const SaveDialogSettings& settings);
 
-// The common dialog's flags for the settings' options (2: ask before replacing a file,
-// 4: hide the read-only box).
-[[nodiscard]] DWORD dialogFlags(unsigned options);
+// The common dialog's flags: OFN_OVERWRITEPROMPT (option 2) to ask before replacing a file,
+// OFN_HIDEREADONLY (option 4) to hide the read-only box.
+[[nodiscard]] DWORD dialogFlags(const SaveDialogSettings& settings);
 
-// Shows the modal save dialog owned by the window. nullopt when the user cancels; a dialog
-// that fails to open is reported in a message box and also gives nullopt.
-[[nodiscard]] std::optional<std::filesystem::path> showSaveDialog(
-    HWND owner, const SaveDialogSettings& settings);
+// Shows the modal save dialog owned by the window and returns the chosen path in UTF-8.
+// nullopt when the user cancels; a dialog that fails to open is reported in a message box and
+// also gives nullopt.
+[[nodiscard]] std::optional<std::string> showSaveDialog(HWND owner,
+                                                        const SaveDialogSettings& settings);
 
 }  // namespace tilewright

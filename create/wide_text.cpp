@@ -1,12 +1,14 @@
-#include "ui/win32/wide_text.h"
+#include "create/wide_text.h"
 
 #include <limits>
 #include <stdexcept>
 
-#include "ui/win32/windows_api.h"
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
 
 namespace tilewright {
-
 namespace {
 
 int checkedLength(std::size_t size) {
