@@ -3,17 +3,23 @@
 
   check_package.py build CPACK BUILD_DIR WORK_DIR ROOT   make the .deb, unpack it into ROOT
   check_package.py PART ROOT VERSION                     check one part of the unpacked tree
+  check_package.py zip CPACK BUILD_DIR WORK_DIR NAME...  make the Windows .zip, check it holds
+                                                         exactly the files NAME...
 
-PART is control, program, desktop, icons, metainfo or readme. Exit status 0: passed,
-1: failed, 77: the tool a check needs is not installed.
+PART is control, program, desktop, icons, metainfo, readme, manpages, changelog or lintian.
+Exit status 0: passed, 1: failed, 77: the tool a check needs is not installed.
 """
+import email.utils
+import gzip
 import os
 import re
 import shutil
 import struct
 import subprocess
 import sys
+import tempfile
 import xml.etree.ElementTree as ElementTree
+import zipfile
 
 SKIP = 77
 APPLICATIONS = "usr/share/applications"
@@ -34,25 +40,41 @@ def run(*command, **kwargs):
     return subprocess.run(command, capture_output=True, text=True, **kwargs)
 
 
-def build(cpack, build_dir, work_dir, root):
+def make_package(cpack, generator, build_dir, work_dir):
     out = os.path.join(work_dir, "out")
     shutil.rmtree(out, ignore_errors=True)
-    shutil.rmtree(root, ignore_errors=True)
-    made = run(cpack, "-G", "DEB", "-B", out, "--config",
+    made = run(cpack, "-G", generator, "-B", out, "--config",
                os.path.join(build_dir, "CPackConfig.cmake"), cwd=build_dir)
     print(made.stdout, made.stderr)
     require(made.returncode == 0, "cpack failed")
-    debs = [name for name in os.listdir(out) if name.endswith(".deb")]
-    require(len(debs) == 1, f"expected one .deb, found {debs}")
-    deb = os.path.join(out, debs[0])
+    suffix = {"DEB": ".deb", "ZIP": ".zip"}[generator]
+    made = [name for name in os.listdir(out) if name.endswith(suffix)]
+    require(len(made) == 1, f"expected one {suffix}, found {made}")
+    return os.path.join(out, made[0])
+
+
+def build(cpack, build_dir, work_dir, root):
+    shutil.rmtree(root, ignore_errors=True)
+    deb = make_package(cpack, "DEB", build_dir, work_dir)
     require(run("dpkg-deb", "-x", deb, root).returncode == 0, "dpkg-deb -x failed")
     fields = run("dpkg-deb", "-f", deb)
     require(fields.returncode == 0, "dpkg-deb -f failed")
     with open(os.path.join(root, "..", "control"), "w") as control:
         control.write(fields.stdout)
     with open(os.path.join(root, "..", "deb-name"), "w") as name:
-        name.write(debs[0])
-    print(f"unpacked {debs[0]} into {root}")
+        name.write(os.path.basename(deb))
+    print(f"unpacked {deb} into {root}")
+
+
+def check_zip(cpack, build_dir, work_dir, *expected):
+    archive = make_package(cpack, "ZIP", build_dir, work_dir)
+    with zipfile.ZipFile(archive) as made:
+        names = [info.filename for info in made.infolist() if not info.is_dir()]
+    # CPack puts everything in one folder named like the zip.
+    top = os.path.basename(archive)[:-len(".zip")] + "/"
+    require(all(name.startswith(top) for name in names), f"not all in {top}: {names}")
+    names = sorted(name[len(top):] for name in names)
+    require(names == sorted(expected), f"the zip holds {names}, expected {sorted(expected)}")
 
 
 def read_control(root):
@@ -197,6 +219,69 @@ def check_readme(root, version):
     require(stated == [version], f"the README states version {stated}, the project's is {version}")
 
 
+def gzip_text(path):
+    """The text of a file compressed as Debian wants: maximum, with no name or time stamp."""
+    with open(path, "rb") as f:
+        header = f.read(10)
+    require(header[:3] == b"\x1f\x8b\x08", f"{path} is not gzip-compressed")
+    require(header[3] & 0x08 == 0 and header[4:8] == b"\0\0\0\0",
+            f"{path} carries a file name or time stamp, so builds differ")
+    require(header[8] == 2, f"{path} is not compressed with maximum compression")
+    with gzip.open(path, "rt", encoding="utf-8") as f:
+        return f.read()
+
+
+def check_manpages(root, version):
+    if shutil.which("man") is None:
+        print("man is not installed")
+        sys.exit(SKIP)
+    programs = sorted(os.listdir(os.path.join(root, "usr/bin")))
+    require(programs, "no programs in usr/bin")
+    for program in programs:
+        page = os.path.join(root, "usr/share/man/man1", program + ".1.gz")
+        require(os.path.isfile(page), f"{program} has no usr/share/man/man1/{program}.1.gz")
+        title = re.search(r"^\.TH .*$", gzip_text(page), re.MULTILINE)
+        require(title and version in title.group(0),
+                f"{program}'s page does not name version {version}: {title}")
+        env = dict(os.environ, MANWIDTH="80", LC_ALL="C.UTF-8")
+        shown = run("man", "--warnings", "-E", "UTF-8", "-l", page, env=env)
+        require(shown.returncode == 0 and not shown.stderr.strip(),
+                f"man -l {program}.1.gz: {shown.returncode}\n{shown.stderr}")
+        name = re.search(r"^NAME\n +(\S+) [-\u2010] ", shown.stdout, re.MULTILINE)
+        require(name and name.group(1) == program, f"{program}'s page is not about it")
+        print(f"{program}.1.gz renders without warnings")
+
+
+def check_changelog(root, version):
+    text = gzip_text(os.path.join(root, "usr/share/doc/tilewright/changelog.gz"))
+    with tempfile.NamedTemporaryFile("w", suffix="changelog") as plain:
+        plain.write(text)
+        plain.flush()
+        parsed = run("dpkg-parsechangelog", "-l", plain.name, "--all", "--format", "rfc822")
+    require(parsed.returncode == 0, f"dpkg-parsechangelog: {parsed.stderr}")
+    entries = re.findall(r"^Version: (\S+)\n(?:.+\n)*?Date: (.+)$", parsed.stdout, re.MULTILINE)
+    releases = [(v, email.utils.parsedate_to_datetime(d).date().isoformat()) for v, d in entries]
+    require(releases and releases[0][0] == version,
+            f"the changelog's newest release is {releases[:1]}, the project's version {version}")
+    # The metainfo tells software centres of the same releases.
+    component = ElementTree.parse(os.path.join(root, METAINFO, "tilewright.metainfo.xml"))
+    listed = [(r.get("version"), r.get("date")) for r in component.findall("releases/release")]
+    require(listed == releases, f"the metainfo lists {listed}, the changelog {releases}")
+
+
+def check_lintian(root, version):
+    if shutil.which("lintian") is None:
+        print("lintian is not installed")
+        sys.exit(SKIP)
+    with open(os.path.join(root, "..", "deb-name")) as name:
+        deb = os.path.join(root, "..", "out", name.read())
+    checked = run("lintian", "--tag-display-limit", "0", deb)
+    print(checked.stdout, checked.stderr)
+    complaints = re.findall(r"^[EW]: .*$", checked.stdout, re.MULTILINE)
+    require(checked.returncode == 0 and not complaints,
+            f"lintian: {checked.returncode}, {len(complaints)} errors and warnings")
+
+
 CHECKS = {
     "control": check_control,
     "program": check_program,
@@ -204,6 +289,9 @@ CHECKS = {
     "icons": check_icons,
     "metainfo": check_metainfo,
     "readme": check_readme,
+    "manpages": check_manpages,
+    "changelog": check_changelog,
+    "lintian": check_lintian,
 }
 
 
@@ -211,6 +299,8 @@ def main(argv):
     try:
         if argv[1] == "build":
             build(*argv[2:6])
+        elif argv[1] == "zip":
+            check_zip(*argv[2:])
         else:
             CHECKS[argv[1]](argv[2], argv[3])
     except Failure as failure:
