@@ -5,7 +5,7 @@ WINDOW_TEST_PACKAGES=(xvfb xauth xdotool imagemagick x11-utils)
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64
     fonts-wine)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
-PACKAGE_TEST_PACKAGES=(dpkg-dev desktop-file-utils appstream)
+PACKAGE_TEST_PACKAGES=(dpkg-dev desktop-file-utils appstream lintian man-db groff-base)
 
 # Installs those of the given Debian packages that are missing, with sudo when not root.
 install_missing() {
