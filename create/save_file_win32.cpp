@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 #include "create/file_name.h"
 #include "create/save_file.h"
@@ -32,9 +33,65 @@ public:
     }
 };
 
-std::error_code lastError() {
+std::error_code windowsError(DWORD code) {
     static const WindowsErrorCategory category;
-    return {static_cast<int>(GetLastError()), category};
+    return {static_cast<int>(code), category};
+}
+
+// The error is read before anything else runs: setting up a function-local static, as the
+// first windowsError() does, resets the thread's last error under MinGW.
+std::error_code lastError() {
+    const DWORD code = GetLastError();
+    return windowsError(code);
+}
+
+constexpr std::wstring_view kExtendedPrefix = L"\\\\?\\";
+
+// The same folder as an absolute path in the \\?\ form, which no length limit applies to, so
+// that the temporary file's name never pushes a path that fits for the target over 260
+// characters where the system keeps that limit.
+std::wstring unlimitedFolder(const std::wstring& folder) {
+    const std::wstring relative = folder.empty() ? std::wstring(L".") : folder;
+    if (relative.starts_with(kExtendedPrefix) || relative.starts_with(L"\\\\.\\")) {
+        return folder;
+    }
+    DWORD size = GetFullPathNameW(relative.c_str(), 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    size = size == 0 ? 0 : GetFullPathNameW(relative.c_str(), size, full.data(), nullptr);
+    if (size == 0 || size >= full.size()) {
+        return folder;
+    }
+    full.resize(size);
+    if (!full.ends_with(L'\\')) {
+        full += L'\\';
+    }
+    if (full.starts_with(L"\\\\")) {
+        return std::wstring(kExtendedPrefix) + L"UNC\\" + full.substr(2);  // \\server\share
+    }
+    return std::wstring(kExtendedPrefix) + full;
+}
+
+// The file that a path names once the system has followed any symbolic link in it, or an
+// empty string where it cannot tell (the file does not exist, or the link leads nowhere).
+std::wstring finalPath(const std::wstring& path) {
+    // No access asked for: this opens even a file that another program holds without sharing.
+    const HANDLE file =
+        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    std::wstring final(MAX_PATH, L'\0');
+    DWORD length = GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()),
+                                             FILE_NAME_NORMALIZED);
+    if (length >= final.size()) {
+        final.resize(length);
+        length = GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()),
+                                           FILE_NAME_NORMALIZED);
+    }
+    CloseHandle(file);
+    final.resize(length < final.size() ? length : 0);
+    return final;
 }
 
 // The folder part of a path, with its separator, so that a file name can follow it: "" for a
@@ -118,7 +175,8 @@ std::error_code resolveTarget(const NativePath& target, NativePath& resolved) {
     }
     const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        return GetLastError() == ERROR_FILE_NOT_FOUND ? std::error_code{} : lastError();
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND ? std::error_code{} : windowsError(error);
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
         return SaveRefusal::IsAFolder;
@@ -126,11 +184,16 @@ std::error_code resolveTarget(const NativePath& target, NativePath& resolved) {
     if (attributes & FILE_ATTRIBUTE_DEVICE) {
         return SaveRefusal::NotARegularFile;
     }
+    // Through a symbolic link, the file it leads to is replaced and the link kept. A link that
+    // leads nowhere is itself replaced by the new file.
+    if (std::wstring final = finalPath(target); !final.empty()) {
+        resolved = std::move(final);
+    }
     return {};
 }
 
 std::error_code replaceFile(const NativePath& target, std::span<const std::uint8_t> bytes) {
-    TemporaryFile temporary(folderOf(target));
+    TemporaryFile temporary(unlimitedFolder(folderOf(target)));
     if (!temporary.created()) {
         return lastError();
     }

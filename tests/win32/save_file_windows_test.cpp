@@ -2,8 +2,10 @@
 // a file, refusing the names Windows keeps for devices, wide-character paths.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <vector>
 
 #include "create/save_file.h"
@@ -96,6 +98,48 @@ TEST(WindowsSaveFile, ReadOnlyFileIsKeptOrReplacedWhole) {
     EXPECT_EQ(readFile(target), error ? std::vector<std::uint8_t>(100, 0x55) : bytes);
     EXPECT_EQ(contents(folder.path()), std::vector<std::filesystem::path>{"LOCKED"});
     SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(WindowsSaveFile, ReplacingThroughALinkReplacesTheLinkedFile) {
+    // Wine shows the Unix symbolic link that the build made (TILEWRIGHT_LINK_FOLDER) as a plain
+    // file, and Wine 8 makes no Windows links; on Windows, make one if allowed.
+    std::filesystem::path folder;
+    std::unique_ptr<TemporaryFolder> own;
+    if (const char* unix = std::getenv("TILEWRIGHT_LINK_FOLDER"); unix != nullptr && *unix == '/') {
+        folder = std::filesystem::path(L"Z:\\") / std::filesystem::path(unix).relative_path();
+    } else {
+        own = std::make_unique<TemporaryFolder>();
+        folder = own->path();
+        if (!CreateSymbolicLinkW((folder / "link.bin").c_str(), L"real.bin",
+                                 SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) ||
+            GetFileAttributesW((folder / "link.bin").c_str()) == INVALID_FILE_ATTRIBUTES) {
+            GTEST_SKIP() << "this system makes no symbolic links here";
+        }
+    }
+    writeFile(folder / "real.bin", 100, 0x55);
+    const auto bytes = image();
+    ASSERT_FALSE(saveAt(folder / "link.bin", bytes));
+    EXPECT_EQ(readFile(folder / "real.bin"), bytes);
+    // Still a link: opened, it leads to the real file.
+    const HANDLE link = CreateFileW((folder / "link.bin").c_str(), 0, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(link, INVALID_HANDLE_VALUE);
+    wchar_t final[1024] = {};
+    GetFinalPathNameByHandleW(link, final, 1024, 0);
+    CloseHandle(link);
+    EXPECT_TRUE(std::wstring_view(final).ends_with(L"\\real.bin")) << final;
+}
+
+TEST(WindowsSaveFile, TheProgramMayUseLongPaths) {
+    // The exe's manifest, which this test program embeds too, lets Windows lift the 260
+    // character limit where LongPathsEnabled is set.
+    const HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(found, nullptr);
+    const auto* text = static_cast<const char*>(LockResource(LoadResource(nullptr, found)));
+    const std::string manifest(text, SizeofResource(nullptr, found));
+    EXPECT_NE(manifest.find("<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/"
+                            "WindowsSettings\">true</longPathAware>"),
+              std::string::npos);
 }
 
 }  // namespace

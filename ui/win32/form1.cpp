@@ -144,7 +144,8 @@ void registerWindowClass(HINSTANCE module, WNDPROC procedure) {
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.lpszClassName = kClassName;
     if (RegisterClassExW(&windowClass) == 0) {
-        throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
+        const DWORD error = GetLastError();  // before std::system_category() is set up
+        throw std::system_error(static_cast<int>(error), std::system_category(),
                                 "cannot register the window class");
     }
 }
@@ -163,7 +164,8 @@ Form1::Form1(HINSTANCE module)
         kWindowExStyle, kClassName, toWide(layout::kWindowTitle).c_str(), kWindowStyle,
         CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, module, this);
     if (created == nullptr) {
-        throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
+        const DWORD error = GetLastError();  // before std::system_category() is set up
+        throw std::system_error(static_cast<int>(error), std::system_category(),
                                 "cannot create the main window");
     }
     createControls(module);
@@ -201,7 +203,8 @@ void Form1::createControls(HINSTANCE module) {
             toWide(c.text).c_str(), styleFor(c), 0, 0, 0, 0, window_,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(commandId(id))), module, nullptr);
         if (created == nullptr) {
-            throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
+            const DWORD error = GetLastError();  // before std::system_category() is set up
+            throw std::system_error(static_cast<int>(error), std::system_category(),
                                     "cannot create the window's controls");
         }
         // Pin the Z order to the creation order: it is the order Tab follows.

@@ -21,6 +21,7 @@ constexpr std::size_t kPathBufferSize = 32768;
 struct CommonDialogs {
     decltype(&GetSaveFileNameW) getSaveFileName = nullptr;
     decltype(&CommDlgExtendedError) extendedError = nullptr;
+    DWORD loadError = 0;  // read at once: the static's set-up may reset the last error
 };
 
 template <typename Function>
@@ -29,7 +30,7 @@ Function systemFunction(HMODULE module, const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
-const CommonDialogs* commonDialogs() {
+const CommonDialogs& commonDialogs() {
     static const CommonDialogs dialogs = [] {
         CommonDialogs loaded;
         if (const HMODULE module =
@@ -39,9 +40,12 @@ const CommonDialogs* commonDialogs() {
             loaded.extendedError =
                 systemFunction<decltype(&CommDlgExtendedError)>(module, "CommDlgExtendedError");
         }
+        if (!loaded.getSaveFileName || !loaded.extendedError) {
+            loaded.loadError = GetLastError();
+        }
         return loaded;
     }();
-    return dialogs.getSaveFileName && dialogs.extendedError ? &dialogs : nullptr;
+    return dialogs;
 }
 
 void showDialogFailure(HWND owner, DWORD error) {
@@ -92,15 +96,15 @@ std::optional<std::string> showSaveDialog(HWND owner, const SaveDialogSettings& 
     dialog.lpstrTitle = title.c_str();
     dialog.Flags = dialogFlags(settings);
 
-    const CommonDialogs* dialogs = commonDialogs();
-    if (dialogs == nullptr) {
-        showDialogFailure(owner, GetLastError());
+    const CommonDialogs& dialogs = commonDialogs();
+    if (!dialogs.getSaveFileName || !dialogs.extendedError) {
+        showDialogFailure(owner, dialogs.loadError);
         return std::nullopt;
     }
-    if (dialogs->getSaveFileName(&dialog)) {
+    if (dialogs.getSaveFileName(&dialog)) {
         return toUtf8(path.data());
     }
-    if (const DWORD error = dialogs->extendedError(); error != 0) {
+    if (const DWORD error = dialogs.extendedError(); error != 0) {
         showDialogFailure(owner, error);
     }
     return std::nullopt;
