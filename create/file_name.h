@@ -14,15 +14,19 @@ inline constexpr FileNameRules kNativeFileNameRules = FileNameRules::Windows;
 inline constexpr FileNameRules kNativeFileNameRules = FileNameRules::Posix;
 #endif
 
-// The name offered as the save dialog's initial file name: each character that the platform's
-// file names cannot hold becomes "_". Windows: < > : " / \ | ? * and control characters;
-// elsewhere "/" and NUL.
+// The name offered as the save dialog's initial file name, one that the platform keeps as it
+// is: each character that its file names cannot hold becomes "_" (everywhere "/", NUL and the
+// other control characters; on Windows also < > : " \\ | ? *). On Windows, where trailing dots
+// and spaces are stripped from a name and device names open the device, those become "_" and
+// a device name gets a "_" at the end of its stem ("CON" is offered as "CON_", "AUX.BIN" as
+// "AUX_.BIN").
 [[nodiscard]] std::string sanitizeFileName(std::string_view name,
                                            FileNameRules rules = kNativeFileNameRules);
 
 // Whether the file name at the end of a Windows path (after the last "\\" or "/") is one
-// of the names Windows keeps for devices (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9), in any
-// letter case, with or without an extension.
+// of the names Windows keeps for devices (CON, PRN, AUX, NUL, COM0-COM9, LPT0-LPT9 and
+// COM/LPT with a superscript 1, 2 or 3), in any letter case, with or without an extension or
+// a colon after it ("NUL.BIN", "CON:", "NUL:.BIN"), spaces before those ignored.
 [[nodiscard]] bool isReservedDeviceName(std::string_view path);
 
 }  // namespace tilewright

@@ -8,15 +8,16 @@ namespace tilewright {
 namespace {
 
 TEST(ForbiddenInFileName, DiffersByPlatform) {
-    for (const char c : {'<', '>', ':', '"', '\\', '|', '?', '*', '\t', '\x1F', '\x7F'}) {
+    for (const char c : {'<', '>', ':', '"', '\\', '|', '?', '*'}) {
         EXPECT_TRUE(forbiddenInFileName(static_cast<unsigned char>(c), FileNameRules::Windows))
             << int{c};
         EXPECT_FALSE(forbiddenInFileName(static_cast<unsigned char>(c), FileNameRules::Posix))
             << int{c};
     }
     for (const FileNameRules rules : {FileNameRules::Windows, FileNameRules::Posix}) {
-        EXPECT_TRUE(forbiddenInFileName('/', rules));
-        EXPECT_TRUE(forbiddenInFileName('\0', rules));
+        for (const char c : {'/', '\0', '\t', '\n', '\x1B', '\x1F', '\x7F'}) {
+            EXPECT_TRUE(forbiddenInFileName(static_cast<unsigned char>(c), rules)) << int{c};
+        }
         // Bytes of multi-byte UTF-8 characters, and the name's own characters, are allowed.
         for (const int allowed :
              {0x80, 0xC3, 0xFF, int{'A'}, int{' '}, int{'.'}, int{'\''}, int{'-'}}) {
@@ -27,9 +28,12 @@ TEST(ForbiddenInFileName, DiffersByPlatform) {
 }
 
 TEST(FindFileNameFault, AcceptsTheRealSanitiser) {
-    const std::string name("MY GAME <1>:\"A/B\\C|D?E*F\tG\x7F\0H\xC3\x89", 28);
-    for (const FileNameRules rules : {FileNameRules::Windows, FileNameRules::Posix}) {
-        EXPECT_EQ(findFileNameFault(name, rules, sanitizeFileName(name, rules)), std::nullopt);
+    for (const std::string& name :
+         {std::string("MY GAME <1>:\"A/B\\C|D?E*F\tG\x7F\0H\xC3\x89", 28), std::string("con .bin"),
+          std::string("HI. "), std::string("COM\xC2\xB9")}) {
+        for (const FileNameRules rules : {FileNameRules::Windows, FileNameRules::Posix}) {
+            EXPECT_EQ(findFileNameFault(name, rules, sanitizeFileName(name, rules)), std::nullopt);
+        }
     }
 }
 
@@ -41,6 +45,11 @@ TEST(FindFileNameFault, CatchesWrongResults) {
     EXPECT_TRUE(findFileNameFault("A B", w, "A_B").has_value());  // allowed byte replaced
     EXPECT_TRUE(findFileNameFault("A/B", FileNameRules::Posix, "A/B").has_value());
     EXPECT_TRUE(findFileNameFault(std::string("A\0B", 3), FileNameRules::Posix, "A").has_value());
+    EXPECT_TRUE(findFileNameFault("A\nB", FileNameRules::Posix, "A\nB").has_value());
+    EXPECT_TRUE(findFileNameFault("HI.", w, "HI.").has_value());       // trailing dot kept
+    EXPECT_TRUE(findFileNameFault("CON", w, "CON").has_value());       // device name kept
+    EXPECT_TRUE(findFileNameFault("CON.X", w, "CON.X_").has_value());  // "_" in the wrong place
+    EXPECT_EQ(findFileNameFault("CON.X", w, "CON_.X"), std::nullopt);
     EXPECT_EQ(findFileNameFault("A:B", FileNameRules::Posix, "A:B"), std::nullopt);
 }
 
