@@ -21,8 +21,12 @@ enum class SaveRefusal {
 // go to a new file in the same folder, are flushed to disk, and that file is then moved over
 // the target in one step. On any failure an existing target keeps its old contents, no
 // temporary file is left, and the error says why (an operating system error or a SaveRefusal).
-// A target that is a symbolic link is followed: the file it points to is replaced. The target
-// is a path as the save dialog gives it (see MainWindow::runSaveDialog).
+// Symbolic links are followed by the system, not by this code: the file a link leads to is
+// replaced and the link kept. On Linux the kernel's protections of links and of files in
+// shared folders apply, and a path that could not be opened for writing is refused; a link to
+// a file that does not exist makes that file. On Windows a link to a file that does not exist
+// is itself replaced. The target is a path as the save dialog gives it (see
+// MainWindow::runSaveDialog).
 [[nodiscard]] std::error_code saveFileSafely(const std::string& target,
                                              std::span<const std::uint8_t> bytes);
 

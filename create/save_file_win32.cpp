@@ -184,6 +184,11 @@ std::error_code resolveTarget(const NativePath& target, NativePath& resolved) {
     if (attributes & FILE_ATTRIBUTE_DEVICE) {
         return SaveRefusal::NotARegularFile;
     }
+    // Windows refuses to move a file over a read-only one, but not every system that runs the
+    // program does (Wine); a read-only file is refused everywhere, as writing to it would be.
+    if (attributes & FILE_ATTRIBUTE_READONLY) {
+        return windowsError(ERROR_ACCESS_DENIED);
+    }
     // Through a symbolic link, the file it leads to is replaced and the link kept. A link that
     // leads nowhere is itself replaced by the new file.
     if (std::wstring final = finalPath(target); !final.empty()) {

@@ -87,15 +87,14 @@ TEST(WindowsSaveFile, MissingFolderFailsAndCreatesNothing) {
     EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
 }
 
-TEST(WindowsSaveFile, ReadOnlyFileIsKeptOrReplacedWhole) {
-    // Whatever the platform decides for a read-only target, it is never left half written.
+TEST(WindowsSaveFile, ReadOnlyFileIsRefusedAndKept) {
     TemporaryFolder folder;
     const auto target = folder.path() / "LOCKED";
     writeFile(target, 100, 0x55);
     SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY);
-    const auto bytes = image();
-    const std::error_code error = saveAt(target, bytes);
-    EXPECT_EQ(readFile(target), error ? std::vector<std::uint8_t>(100, 0x55) : bytes);
+    const std::error_code error = saveAt(target, image());
+    EXPECT_EQ(error.value(), ERROR_ACCESS_DENIED) << error.message();
+    EXPECT_EQ(readFile(target), std::vector<std::uint8_t>(100, 0x55));
     EXPECT_EQ(contents(folder.path()), std::vector<std::filesystem::path>{"LOCKED"});
     SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
