@@ -245,7 +245,16 @@ std::error_code resolveTarget(const std::filesystem::path& target,
     if (!S_ISREG(openedInfo.st_mode)) {
         return SaveRefusal::NotARegularFile;
     }
-    return openedPath(opened.get(), resolved);
+    if (const std::error_code error = openedPath(opened.get(), resolved)) {
+        // Without /proc (some chroots) the kernel cannot say where the file is; a target that
+        // is no link is itself the file to replace.
+        struct stat link {};
+        if (::lstat(target.c_str(), &link) != 0 || S_ISLNK(link.st_mode)) {
+            return error;
+        }
+        resolved = target;
+    }
+    return {};
 }
 
 std::error_code replaceFile(const std::filesystem::path& target,

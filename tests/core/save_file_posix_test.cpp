@@ -6,6 +6,8 @@
 #include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <pwd.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -284,6 +286,23 @@ TEST(SaveFile, ReplacingFollowsALinkAndKeepsIt) {
     EXPECT_TRUE(std::filesystem::is_symlink(folder / "dangling.bin"));
     EXPECT_EQ(readFile(folder / "real" / "NEW.BIN"), expected);
     EXPECT_EQ(folder.entries(), (std::set<std::string>{"dangling.bin", "link.bin", "real"}));
+}
+
+TEST(SaveFile, ReplacesAFileWhereThereIsNoProc) {
+    ScratchFolder folder;
+    writeFile(folder / "GAME.BIN", "old");
+    // As in a chroot without /proc: a mount namespace of the child's own, /proc taken away.
+    const auto withoutProc = [] {
+        return ::unshare(CLONE_NEWNS) == 0 &&
+               ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+               ::umount2("/proc", MNT_DETACH) == 0 && ::access("/proc/self", F_OK) != 0;
+    };
+    const std::string report = createRomInChild(windowSaving(folder / "GAME.BIN"), withoutProc);
+    if (report.starts_with("could not prepare")) {
+        GTEST_SKIP() << "cannot unmount /proc in a mount namespace of its own here";
+    }
+    EXPECT_EQ(report, "reset");
+    EXPECT_EQ(std::filesystem::file_size(folder / "GAME.BIN"), 8192u);
 }
 
 TEST(SaveFile, KeepsTheOwnerGroupAndModeOfTheFileItReplaces) {
