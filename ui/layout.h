@@ -96,9 +96,39 @@ inline constexpr std::array<ControlId, 6> kOptionButtons{
     ControlId::chk3, ControlId::chk4, ControlId::chk5,
 };
 
+// What a screen reader announces for the controls whose meaning is drawn rather than written:
+// the option buttons beside the picture show no caption, and the picture no text. None of
+// this is drawn; each window hands it to its platform's accessibility interface.
+struct Announcement {
+    ControlId id;
+    std::string_view name;
+    std::string_view description;  // empty for none
+};
+
+inline constexpr std::array<Announcement, 6> kAnnouncements{{
+    {ControlId::chk1, "Icon 1: a face with blue hair", ""},
+    {ControlId::chk2, "Icon 2: a dark-haired face, a slash, a red-haired face", ""},
+    {ControlId::chk3, "Icon 3: a blue-haired face and a red-haired face", ""},
+    {ControlId::chk4,
+     "Icon 4: a dark-haired face, a slash, a blue-haired face and a red-haired face", ""},
+    {ControlId::chk5, "Icon 5: a gun with a burst at its muzzle", ""},
+    {ControlId::Image1, "The five icons",
+     "Icon 1 at the top to Icon 5 at the bottom, each beside the option button that selects it"},
+}};
+
+// The name box has no text of its own to announce; the label above it names it.
+inline constexpr ControlId kNameBoxLabel = ControlId::Label1;
+
 [[nodiscard]] constexpr const Control& control(ControlId id) {
     return *std::find_if(kControls.begin(), kControls.end(),
                          [id](const Control& c) { return c.id == id; });
+}
+
+// The control's announcement in kAnnouncements, or nullptr when its own text says it all.
+[[nodiscard]] constexpr const Announcement* announcement(ControlId id) {
+    const auto* found = std::find_if(kAnnouncements.begin(), kAnnouncements.end(),
+                                     [id](const Announcement& a) { return a.id == id; });
+    return found != kAnnouncements.end() ? found : nullptr;
 }
 
 [[nodiscard]] constexpr bool takesFocus(const Control& c) {

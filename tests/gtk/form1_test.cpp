@@ -15,6 +15,7 @@
 
 #include "rom/rom_image.h"
 #include "tests/gtk/window_driver.h"
+#include "tests/spoken_names.h"
 #include "ui/gtk/form1.h"
 #include "ui/layout.h"
 
@@ -201,6 +202,30 @@ TEST_F(Form1Test, PictureIsScaledForTheScreensPixels) {
     if (const char* wanted = g_getenv("GDK_SCALE")) {
         EXPECT_EQ(scale, std::atoi(wanted));
     }
+}
+
+// ---- What a screen reader announces ----
+
+TEST_F(Form1Test, EveryControlHasTheNameAScreenReaderSpeaks) {
+    for (const test::SpokenName& spoken : test::kSpokenNames) {
+        SCOPED_TRACE(layout::control(spoken.id).name);
+        const char* name = atk_object_get_name(gtk_widget_get_accessible(control(spoken.id)));
+        EXPECT_EQ(std::string(name != nullptr ? name : ""), spoken.name);
+    }
+    EXPECT_EQ(std::string(atk_object_get_description(
+                  gtk_widget_get_accessible(control(ControlId::Image1)))),
+              test::kPictureDescription);
+
+    // The name box is labelled by the label above it, which a screen reader follows.
+    AtkRelationSet* relations =
+        atk_object_ref_relation_set(gtk_widget_get_accessible(control(ControlId::txtName)));
+    AtkRelation* labelledBy =
+        atk_relation_set_get_relation_by_type(relations, ATK_RELATION_LABELLED_BY);
+    ASSERT_NE(labelledBy, nullptr);
+    GPtrArray* labels = atk_relation_get_target(labelledBy);
+    ASSERT_EQ(labels->len, 1U);
+    EXPECT_EQ(g_ptr_array_index(labels, 0), gtk_widget_get_accessible(control(ControlId::Label1)));
+    g_object_unref(relations);
 }
 
 // ---- The key filter on real key events ----

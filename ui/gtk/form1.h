@@ -35,6 +35,7 @@ public:
 private:
     void createControls();
     void setFocusChain();
+    void describeForScreenReaders();
     void showPicture();
     bool previewKey(const GdkEventKey& event);
     void typeIntoName(char code);

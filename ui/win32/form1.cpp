@@ -10,6 +10,7 @@
 
 #include "create/wide_text.h"
 #include "rom/name_tiles.h"
+#include "ui/win32/announcements.h"
 #include "ui/win32/picture.h"
 #include "ui/win32/resource_ids.h"
 #include "ui/win32/save_dialog.h"
@@ -60,15 +61,20 @@ const layout::Control* controlForCommand(int id) {
 }
 
 // The order in which the controls are created, which is their Z order and so the order Tab
-// moves through: the focus sequence, then the controls that take no focus.
+// moves through: the focus sequence, then the controls that take no focus. The name box's
+// label comes right before the name box, where screen readers look for the name of an edit
+// box; a label is no tab stop, so Tab passes it by.
 constexpr auto kCreationOrder = [] {
     std::array<ControlId, layout::kControls.size()> order{};
     std::size_t next = 0;
     for (const ControlId id : layout::focusSequence()) {
+        if (id == ControlId::txtName) {
+            order[next++] = layout::kNameBoxLabel;
+        }
         order[next++] = id;
     }
     for (const layout::Control& c : layout::kControls) {
-        if (!layout::takesFocus(c)) {
+        if (!layout::takesFocus(c) && c.id != layout::kNameBoxLabel) {
             order[next++] = c.id;
         }
     }
@@ -214,6 +220,9 @@ void Form1::createControls(HINSTANCE module) {
         if (c.kind == ControlKind::OptionButton) {
             // Themed option buttons ignore the text colour; classic ones take white on green.
             SetWindowTheme(created, L"", L"");
+        }
+        if (const layout::Announcement* announcement = layout::announcement(id)) {
+            announceAs(created, *announcement);
         }
     }
     // The name box takes names of any length; the Create command refuses the long ones.

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "ui/layout.h"
+#include "ui/win32/windows_api.h"
+
+namespace tilewright {
+
+// Makes a control announce itself to screen readers (Microsoft Active Accessibility) with the
+// announcement's name and description instead of its window text, which for the option buttons
+// and the picture is empty because what they mean is drawn. Everything else a screen reader
+// asks (role, state, position, actions) still comes from Windows' standard object for the
+// control. The announcement must outlive the control.
+void announceAs(HWND control, const layout::Announcement& announcement);
+
+}  // namespace tilewright
