@@ -1,7 +1,9 @@
 # Package lists and an installer shared by the run and test commands (sourced, not run).
 
-BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgtk-3-dev python3 clang-format)
-WINDOW_TEST_PACKAGES=(xvfb xauth xdotool imagemagick x11-utils)
+BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgtk-3-dev libatspi2.0-dev python3
+    clang-format)
+# dbus and at-spi2-core: the screen reader test reads the program over AT-SPI on its own bus.
+WINDOW_TEST_PACKAGES=(xvfb xauth xdotool imagemagick x11-utils dbus at-spi2-core)
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64
     fonts-wine)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)

@@ -207,14 +207,15 @@ TEST_F(Form1Test, PictureIsScaledForTheScreensPixels) {
 // ---- What a screen reader announces ----
 
 TEST_F(Form1Test, EveryControlHasTheNameAScreenReaderSpeaks) {
+    const auto text = [](const char* t) { return std::string(t != nullptr ? t : ""); };
     for (const test::SpokenName& spoken : test::kSpokenNames) {
         SCOPED_TRACE(layout::control(spoken.id).name);
-        const char* name = atk_object_get_name(gtk_widget_get_accessible(control(spoken.id)));
-        EXPECT_EQ(std::string(name != nullptr ? name : ""), spoken.name);
+        EXPECT_EQ(text(atk_object_get_name(gtk_widget_get_accessible(control(spoken.id)))),
+                  spoken.name);
     }
-    EXPECT_EQ(std::string(atk_object_get_description(
-                  gtk_widget_get_accessible(control(ControlId::Image1)))),
-              test::kPictureDescription);
+    EXPECT_EQ(
+        text(atk_object_get_description(gtk_widget_get_accessible(control(ControlId::Image1)))),
+        test::kPictureDescription);
 
     // The name box is labelled by the label above it, which a screen reader follows.
     AtkRelationSet* relations =

@@ -113,7 +113,9 @@ DWORD styleFor(const layout::Control& c) {
         case ControlKind::Label:
             return style | SS_LEFT | SS_NOPREFIX;
         case ControlKind::TextBox:
-            return style | ES_LEFT | ES_AUTOHSCROLL;
+            // The label above lies over the box's top border in Z order (see kCreationOrder)
+            // and keeps that strip: the box never draws over it.
+            return style | ES_LEFT | ES_AUTOHSCROLL | WS_CLIPSIBLINGS;
         case ControlKind::OptionButton:
             return style | BS_AUTORADIOBUTTON;
         case ControlKind::Picture:
