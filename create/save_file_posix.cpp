@@ -18,8 +18,10 @@
 namespace tilewright {
 namespace {
 
+// errno is read first, before anything that might change it runs.
 std::error_code lastError() {
-    return {errno, std::system_category()};
+    const int code = errno;
+    return {code, std::system_category()};
 }
 
 // A file descriptor that closes itself.

@@ -72,7 +72,8 @@ TEST(WindowsSaveFile, WritesToWideCharacterPathsWithoutAnExtension) {
 
 TEST(WindowsSaveFile, RefusesDeviceNamesAndFoldersWithoutWriting) {
     TemporaryFolder folder;
-    for (const char* name : {"CON", "nul.bin", "Com1", "LPT9.txt", "aux"}) {
+    for (const wchar_t* name : {L"CON", L"nul.bin", L"Com1", L"LPT9.txt", L"aux", L"CON:",
+                                L"NUL:.bin", L"COM0", L"LPT\u00B9", L"PRN .BIN"}) {
         EXPECT_EQ(saveAt(folder.path() / name, image()), SaveRefusal::ReservedDeviceName) << name;
     }
     std::filesystem::create_directory(folder.path() / "ROMS");
