@@ -18,6 +18,8 @@ public:
                 return "It is a device, pipe or other special file, not an ordinary file.";
             case SaveRefusal::ReservedDeviceName:
                 return "Windows keeps this name for a device. Choose another name.";
+            case SaveRefusal::AlreadyExists:
+                return "A file of that name exists already.";
         }
         return "The file cannot be saved there.";
     }
@@ -34,12 +36,13 @@ std::error_code make_error_code(SaveRefusal refusal) noexcept {
     return {static_cast<int>(refusal), saveRefusalCategory()};
 }
 
-std::error_code saveFileSafely(const std::string& target, std::span<const std::uint8_t> bytes) {
+std::error_code saveFileSafely(const std::string& target, std::span<const std::uint8_t> bytes,
+                               ExistingFile existing) {
     NativePath resolved;
     if (const std::error_code error = resolveTarget(nativePath(target), resolved)) {
         return error;
     }
-    return replaceFile(resolved, bytes);
+    return replaceFile(resolved, bytes, existing);
 }
 
 }  // namespace tilewright

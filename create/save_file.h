@@ -12,7 +12,11 @@ enum class SaveRefusal {
     IsAFolder = 1,
     NotARegularFile,     // a device, pipe or socket
     ReservedDeviceName,  // a name Windows keeps for a device
+    AlreadyExists,       // the target exists and was not to be replaced
 };
+
+// Whether saving may replace a file that is already at the target.
+enum class ExistingFile { Replace, Keep };
 
 [[nodiscard]] const std::error_category& saveRefusalCategory() noexcept;
 [[nodiscard]] std::error_code make_error_code(SaveRefusal refusal) noexcept;
@@ -26,9 +30,12 @@ enum class SaveRefusal {
 // shared folders apply, and a path that could not be opened for writing is refused; a link to
 // a file that does not exist makes that file. On Windows a link to a file that does not exist
 // is itself replaced. The target is a path as the save dialog gives it (see
-// MainWindow::runSaveDialog).
+// MainWindow::runSaveDialog). With ExistingFile::Keep an existing target is refused with
+// SaveRefusal::AlreadyExists at the moment of the move, so a file that appears meanwhile is not
+// replaced either.
 [[nodiscard]] std::error_code saveFileSafely(const std::string& target,
-                                             std::span<const std::uint8_t> bytes);
+                                             std::span<const std::uint8_t> bytes,
+                                             ExistingFile existing = ExistingFile::Replace);
 
 }  // namespace tilewright
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <system_error>
 
+#include "create/save_file.h"
+
 #ifndef _WIN32
 #include <filesystem>
 #endif
@@ -28,8 +30,10 @@ using NativePath = std::filesystem::path;
 
 // The operating system's part of saving: writes the bytes to a new file in the target's
 // folder, flushes it to disk and moves it over the target in one step. On failure the
-// temporary file is removed and the target is untouched. One implementation per platform.
+// temporary file is removed and the target is untouched. With ExistingFile::Keep the move
+// fails with SaveRefusal::AlreadyExists when the target exists. One implementation per platform.
 [[nodiscard]] std::error_code replaceFile(const NativePath& target,
-                                          std::span<const std::uint8_t> bytes);
+                                          std::span<const std::uint8_t> bytes,
+                                          ExistingFile existing);
 
 }  // namespace tilewright

@@ -196,6 +196,27 @@ std::error_code openForWriting(const std::filesystem::path& target, int& fd) {
     return fd >= 0 ? std::error_code{} : lastError();
 }
 
+// Moves the temporary file to the name only if nothing is there, in one step, so that a file
+// created meanwhile is not replaced either. File systems without RENAME_NOREPLACE get a hard
+// link, which fails the same way; the temporary name is then removed with the object.
+std::error_code moveWithoutReplacing(int folder, TemporaryFile& temporary,
+                                     const std::string& name) {
+    const auto failure = [] {
+        return errno == EEXIST ? make_error_code(SaveRefusal::AlreadyExists) : lastError();
+    };
+    if (::renameat2(folder, temporary.name().c_str(), folder, name.c_str(), RENAME_NOREPLACE) ==
+        0) {
+        temporary.markMoved();
+        return {};
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return failure();
+    }
+    return ::linkat(folder, temporary.name().c_str(), folder, name.c_str(), 0) == 0
+               ? std::error_code{}
+               : failure();
+}
+
 }  // namespace
 
 NativePath nativePath(const std::string& path) {
@@ -260,7 +281,7 @@ std::error_code resolveTarget(const std::filesystem::path& target,
 }
 
 std::error_code replaceFile(const std::filesystem::path& target,
-                            std::span<const std::uint8_t> bytes) {
+                            std::span<const std::uint8_t> bytes, ExistingFile existing) {
     const std::filesystem::path folder =
         target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
     const std::string name = target.filename().string();
@@ -291,10 +312,16 @@ std::error_code replaceFile(const std::filesystem::path& target,
     if (const std::error_code error = temporary.close()) {
         return error;
     }
-    if (::renameat(folderFd.get(), temporary.name().c_str(), folderFd.get(), name.c_str()) != 0) {
+    if (existing == ExistingFile::Keep) {
+        if (const std::error_code error = moveWithoutReplacing(folderFd.get(), temporary, name)) {
+            return error;
+        }
+    } else if (::renameat(folderFd.get(), temporary.name().c_str(), folderFd.get(), name.c_str()) !=
+               0) {
         return lastError();
+    } else {
+        temporary.markMoved();
     }
-    temporary.markMoved();
     syncFolder(folder);
     return {};
 }

@@ -197,7 +197,8 @@ std::error_code resolveTarget(const NativePath& target, NativePath& resolved) {
     return {};
 }
 
-std::error_code replaceFile(const NativePath& target, std::span<const std::uint8_t> bytes) {
+std::error_code replaceFile(const NativePath& target, std::span<const std::uint8_t> bytes,
+                            ExistingFile existing) {
     TemporaryFile temporary(unlimitedFolder(folderOf(target)));
     if (!temporary.created()) {
         return lastError();
@@ -211,9 +212,15 @@ std::error_code replaceFile(const NativePath& target, std::span<const std::uint8
     if (const std::error_code error = temporary.close()) {
         return error;
     }
-    if (!MoveFileExW(temporary.path().c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return lastError();
+    // Without MOVEFILE_REPLACE_EXISTING the move itself refuses an existing target.
+    const DWORD replace = existing == ExistingFile::Replace ? MOVEFILE_REPLACE_EXISTING : 0;
+    if (!MoveFileExW(temporary.path().c_str(), target.c_str(), replace | MOVEFILE_WRITE_THROUGH)) {
+        const std::error_code error = lastError();
+        const auto code = static_cast<DWORD>(error.value());
+        if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) {
+            return SaveRefusal::AlreadyExists;
+        }
+        return error;
     }
     temporary.markMoved();
     return {};

@@ -8,6 +8,8 @@ WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletes
     fonts-wine)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 PACKAGE_TEST_PACKAGES=(dpkg-dev desktop-file-utils appstream lintian man-db groff-base)
+# srec_cat checks tilewright-cli's Intel HEX and S-records.
+CLI_TEST_PACKAGES=(srecord)
 
 # Installs those of the given Debian packages that are missing, with sudo when not root.
 install_missing() {

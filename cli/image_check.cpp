@@ -1,0 +1,136 @@
+#include "cli/image_check.h"
+
+#include <algorithm>
+
+#include "rom/name_tiles.h"
+
+namespace tilewright {
+namespace {
+
+constexpr std::size_t kIconCount = 6;
+
+std::string hexByte(std::uint8_t byte) {
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    return {kDigits[byte >> 4], kDigits[byte & 0xF]};
+}
+
+std::string hexOffset(std::size_t offset) {
+    std::string text = "0x";
+    for (int shift = 12; shift >= 0; shift -= 4) {
+        text += "0123456789ABCDEF"[(offset >> shift) & 0xF];
+    }
+    return text;
+}
+
+std::optional<char> characterForTile(std::uint8_t tile) {
+    const auto entry = std::find_if(NameTileTable.begin(), NameTileTable.end(),
+                                    [tile](const NameTile& t) { return t.tile == tile; });
+    return entry == NameTileTable.end() ? std::nullopt : std::optional<char>(entry->character);
+}
+
+// The field's length up to the 0x3F that only pad tiles follow; 19 when there is none.
+std::size_t nameLength(std::span<const std::uint8_t> field) {
+    for (std::size_t end = field.size(); end-- > 0;) {
+        if (field[end] == kBlankTile) {
+            return end;
+        }
+        if (field[end] != kPadTile) {
+            break;
+        }
+    }
+    return field.size();
+}
+
+void readName(std::span<const std::uint8_t> bytes, ImageReport& report) {
+    const auto field = bytes.subspan(kNameOffset, kMaxNameLength);
+    report.nameLength = nameLength(field);
+    report.mayEndInSpace = report.nameLength == kMaxNameLength - 1;
+    if (report.nameLength == 0) {
+        report.findings.push_back({kNameOffset, "the name is empty"});
+    }
+    for (std::size_t k = 0; k < report.nameLength; ++k) {
+        const std::size_t offset = kNameOffset + k;
+        const std::string where =
+            "character " + std::to_string(k + 1) + " (at " + hexOffset(offset) + ")";
+        if (const auto character = characterForTile(field[k])) {
+            report.name += *character;
+        } else if (field[k] == kPadTile) {
+            report.name += '?';
+            report.findings.push_back(
+                {offset, where + " is the pad tile 3E: a character without a tile"});
+        } else {
+            report.name += '?';
+            report.findings.push_back(
+                {offset, where + " is " + hexByte(field[k]) + ", which no character produces"});
+        }
+    }
+}
+
+void readIcon(std::span<const std::uint8_t> bytes, ImageReport& report) {
+    std::copy_n(bytes.begin() + kIconOffset, kIconFieldLength, report.iconField.begin());
+    for (std::size_t value = 0; value < kIconCount; ++value) {
+        const auto icon = static_cast<IconChoice>(value);
+        std::array<std::uint8_t, kIconFieldLength> stored;
+        stored.fill(kBlankTile);
+        const auto tiles = iconTiles(icon);
+        std::copy(tiles.begin(), tiles.end(), stored.begin());
+        if (stored == report.iconField) {
+            report.icon = icon;
+            return;
+        }
+    }
+    std::string text = "the icon field holds";
+    for (const std::uint8_t byte : report.iconField) {
+        text += ' ';
+        text += hexByte(byte);
+    }
+    report.findings.push_back({kIconOffset, text + ", which is none of the six icons"});
+}
+
+void checkZeros(std::span<const std::uint8_t> bytes, ImageReport& report) {
+    std::optional<std::size_t> first;
+    std::size_t count = 0;
+    for (std::size_t offset = 0; offset < bytes.size(); ++offset) {
+        const bool record = offset >= kHeaderOffset && offset < kIconOffset + kIconFieldLength;
+        if (!record && bytes[offset] != 0) {
+            ++count;
+            first = first.value_or(offset);
+        }
+    }
+    if (count > 0) {
+        report.findings.push_back({first, std::to_string(count) +
+                                              (count == 1 ? " byte" : " bytes") +
+                                              " that should be 00 " + (count == 1 ? "is" : "are") +
+                                              " not; the first at " + hexOffset(*first)});
+    }
+}
+
+}  // namespace
+
+ImageReport examineImage(std::span<const std::uint8_t> bytes) {
+    ImageReport report;
+    if (bytes.size() != kRomSize) {
+        report.notAnImage = std::to_string(bytes.size()) + " bytes, not the 8192 of a 27C64";
+        return report;
+    }
+    if (bytes[kHeaderOffset] != 'P' || bytes[kHeaderOffset + 1] != 'C') {
+        report.notAnImage = "no \"PC\" at 0x1000";
+        return report;
+    }
+    readName(bytes, report);
+    readIcon(bytes, report);
+    checkZeros(bytes, report);
+    if (report.findings.empty() && report.icon) {
+        const RomImage expected = buildRomImage(report.name, *report.icon);
+        const auto difference = std::mismatch(expected.begin(), expected.end(), bytes.begin());
+        report.conforming = difference.first == expected.end();
+        if (!report.conforming) {
+            const auto offset = static_cast<std::size_t>(difference.first - expected.begin());
+            report.findings.push_back(
+                {offset, "differs at " + hexOffset(offset) + " from the image for this name"});
+        }
+    }
+    return report;
+}
+
+}  // namespace tilewright

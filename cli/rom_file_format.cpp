@@ -1,0 +1,364 @@
+#include "cli/rom_file_format.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+namespace tilewright {
+namespace {
+
+constexpr std::size_t kBytesPerRecord = 16;
+// Records may place data anywhere in 64 KiB (16-bit addresses); anything further out cannot
+// belong to a 27C64 image and is not worth keeping in memory to report.
+constexpr std::size_t kAddressLimit = 0x10000;
+
+char hexDigit(unsigned value) {
+    return "0123456789ABCDEF"[value & 0xF];
+}
+
+void appendHexByte(std::string& text, unsigned byte) {
+    text += hexDigit(byte >> 4);
+    text += hexDigit(byte);
+}
+
+std::string hexAddress(std::size_t address) {
+    std::string text = "0x";
+    for (int shift = address > 0xFFFF ? 28 : 12; shift >= 0; shift -= 4) {
+        text += hexDigit(static_cast<unsigned>(address >> shift));
+    }
+    return text;
+}
+
+std::string encodeIntelHex(const RomImage& image) {
+    std::string text;
+    for (std::size_t address = 0; address < image.size(); address += kBytesPerRecord) {
+        text += ':';
+        unsigned sum = kBytesPerRecord + (address >> 8) + (address & 0xFF);
+        appendHexByte(text, kBytesPerRecord);
+        appendHexByte(text, static_cast<unsigned>(address >> 8));
+        appendHexByte(text, static_cast<unsigned>(address));
+        appendHexByte(text, 0x00);  // data record
+        for (std::size_t i = 0; i < kBytesPerRecord; ++i) {
+            appendHexByte(text, image[address + i]);
+            sum += image[address + i];
+        }
+        appendHexByte(text, (0x100 - (sum & 0xFF)) & 0xFF);  // the record's bytes add up to 0
+        text += '\n';
+    }
+    return text + ":00000001FF\n";
+}
+
+std::string encodeSRecord(const RomImage& image) {
+    std::string text = "S0030000FC\n";                // an empty header, which readers expect first
+    constexpr unsigned kCount = kBytesPerRecord + 3;  // address, data and checksum
+    for (std::size_t address = 0; address < image.size(); address += kBytesPerRecord) {
+        text += "S1";
+        unsigned sum = kCount + (address >> 8) + (address & 0xFF);
+        appendHexByte(text, kCount);
+        appendHexByte(text, static_cast<unsigned>(address >> 8));
+        appendHexByte(text, static_cast<unsigned>(address));
+        for (std::size_t i = 0; i < kBytesPerRecord; ++i) {
+            appendHexByte(text, image[address + i]);
+            sum += image[address + i];
+        }
+        appendHexByte(text, ~sum & 0xFF);  // ones' complement of the sum
+        text += '\n';
+    }
+    return text + "S9030000FC\n";
+}
+
+// Bytes placed by address, as records deliver them in any order.
+class Memory {
+public:
+    // Stores the bytes at address; false (with error set) when they go too far out or contradict
+    // bytes stored before.
+    bool put(std::size_t address, const std::vector<std::uint8_t>& data, std::string& error) {
+        if (address + data.size() > kAddressLimit) {
+            error = "data at " + hexAddress(address) + ", far past the 8192 bytes of a 27C64";
+            return false;
+        }
+        if (bytes_.size() < address + data.size()) {
+            bytes_.resize(address + data.size());
+            present_.resize(address + data.size());
+        }
+        for (std::size_t i = 0; i < data.size(); ++i) {
+            if (present_[address + i] && bytes_[address + i] != data[i]) {
+                error = "two different values for " + hexAddress(address + i);
+                return false;
+            }
+            bytes_[address + i] = data[i];
+            present_[address + i] = true;
+        }
+        return true;
+    }
+
+    // The bytes from address 0 to the last one given, or an error naming the first gap.
+    std::vector<std::uint8_t> contiguous(std::string& error) const {
+        const auto gap = std::find(present_.begin(), present_.end(), false);
+        if (gap != present_.end()) {
+            error = "no data for " + hexAddress(static_cast<std::size_t>(gap - present_.begin()));
+            return {};
+        }
+        return bytes_;
+    }
+
+private:
+    std::vector<std::uint8_t> bytes_;
+    std::vector<bool> present_;
+};
+
+std::optional<unsigned> hexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return static_cast<unsigned>(c - '0');
+    }
+    const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (lower >= 'a' && lower <= 'f') {
+        return static_cast<unsigned>(lower - 'a' + 10);
+    }
+    return std::nullopt;
+}
+
+// The bytes written as hex digit pairs, or nullopt for an odd count or a non-hex character.
+std::optional<std::vector<std::uint8_t>> hexBytes(std::string_view digits) {
+    if (digits.size() % 2 != 0) {
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t i = 0; i < digits.size(); i += 2) {
+        const auto high = hexValue(digits[i]);
+        const auto low = hexValue(digits[i + 1]);
+        if (!high || !low) {
+            return std::nullopt;
+        }
+        bytes.push_back(static_cast<std::uint8_t>(*high << 4 | *low));
+    }
+    return bytes;
+}
+
+// Splits text into lines without their line ends, skipping lines that are only white space.
+template <typename Handle>
+bool forEachRecord(std::string_view text, Handle handle) {
+    std::size_t number = 0;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+        ++number;
+        while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) {
+            line.remove_suffix(1);
+        }
+        if (!line.empty() && !handle(line, number)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+DecodedRomFile decodeIntelHex(std::string_view text) {
+    DecodedRomFile result;
+    result.format = RomFileFormat::IntelHex;
+    Memory memory;
+    std::size_t base = 0;
+    bool ended = false;
+    std::string problem;
+    const bool read = forEachRecord(text, [&](std::string_view line, std::size_t number) {
+        const auto fail = [&](const std::string& why) {
+            problem = "line " + std::to_string(number) + ": " + why;
+            return false;
+        };
+        if (ended) {
+            return fail("text after the end-of-file record");
+        }
+        const auto bytes = line[0] == ':' ? hexBytes(line.substr(1)) : std::nullopt;
+        if (!bytes || bytes->size() < 5 || (*bytes)[0] != bytes->size() - 5) {
+            return fail("not an Intel HEX record");
+        }
+        unsigned sum = 0;
+        for (const std::uint8_t byte : *bytes) {
+            sum += byte;
+        }
+        if ((sum & 0xFF) != 0) {
+            return fail("wrong checksum");
+        }
+        const std::size_t address = (*bytes)[1] << 8 | (*bytes)[2];
+        const std::vector<std::uint8_t> data(bytes->begin() + 4, bytes->end() - 1);
+        switch ((*bytes)[3]) {
+            case 0x00:
+                return memory.put(base + address, data, problem) || fail(problem);
+            case 0x01:
+                ended = true;
+                return true;
+            case 0x02:  // extended segment address: the base is the segment times 16
+            case 0x04:  // extended linear address: the upper 16 bits of the address
+                if (data.size() != 2) {
+                    return fail("not an Intel HEX record");
+                }
+                base = static_cast<std::size_t>(data[0] << 8 | data[1])
+                       << ((*bytes)[3] == 2 ? 4 : 16);
+                return true;
+            case 0x03:  // start addresses: nothing for a ROM image
+            case 0x05:
+                return true;
+            default:
+                return fail("unknown record type");
+        }
+    });
+    if (read && !ended) {
+        problem = "no end-of-file record (is the file cut short?)";
+    }
+    if (problem.empty()) {
+        result.bytes = memory.contiguous(problem);
+    }
+    result.error = problem;
+    return result;
+}
+
+DecodedRomFile decodeSRecord(std::string_view text) {
+    DecodedRomFile result;
+    result.format = RomFileFormat::SRecord;
+    Memory memory;
+    bool ended = false;
+    std::size_t dataRecords = 0;
+    std::string problem;
+    forEachRecord(text, [&](std::string_view line, std::size_t number) {
+        const auto fail = [&](const std::string& why) {
+            problem = "line " + std::to_string(number) + ": " + why;
+            return false;
+        };
+        if (ended) {
+            return fail("text after the end record");
+        }
+        const auto bytes =
+            line.size() >= 2 && line[0] == 'S' ? hexBytes(line.substr(2)) : std::nullopt;
+        if (!bytes || bytes->size() < 3 || (*bytes)[0] != bytes->size() - 1) {
+            return fail("not an S-record");
+        }
+        unsigned sum = 0;
+        for (const std::uint8_t byte : *bytes) {
+            sum += byte;
+        }
+        if ((sum & 0xFF) != 0xFF) {
+            return fail("wrong checksum");
+        }
+        // S1/S2/S3 carry data after a 2-, 3- or 4-byte address; S7/S8/S9 end the file.
+        const char type = line[1];
+        const std::size_t addressLength = type == '1' || type == '9'   ? 2
+                                          : type == '2' || type == '8' ? 3
+                                          : type == '3' || type == '7' ? 4
+                                                                       : 0;
+        if (type == '0') {
+            return true;  // the header
+        }
+        if (type == '5' || type == '6') {
+            // The count of data records so far: a file cut short between records shows here,
+            // since the end record is optional.
+            std::size_t count = 0;
+            for (std::size_t i = 1; i + 1 < bytes->size(); ++i) {
+                count = count << 8 | (*bytes)[i];
+            }
+            return count == dataRecords || fail("the record count says " + std::to_string(count) +
+                                                ", but there are " + std::to_string(dataRecords));
+        }
+        if (addressLength == 0 || bytes->size() < addressLength + 2) {
+            return fail("not an S-record");
+        }
+        if (type >= '7') {
+            ended = true;
+            return true;
+        }
+        std::size_t address = 0;
+        for (std::size_t i = 1; i <= addressLength; ++i) {
+            address = address << 8 | (*bytes)[i];
+        }
+        const std::vector<std::uint8_t> data(bytes->begin() + 1 + static_cast<long>(addressLength),
+                                             bytes->end() - 1);
+        ++dataRecords;
+        return memory.put(address, data, problem) || fail(problem);
+    });
+    if (problem.empty()) {
+        result.bytes = memory.contiguous(problem);
+    }
+    result.error = problem;
+    return result;
+}
+
+std::string lowerCase(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower;
+}
+
+}  // namespace
+
+std::optional<RomFileFormat> formatFromName(std::string_view name) {
+    if (name == "bin") {
+        return RomFileFormat::Binary;
+    }
+    if (name == "ihex") {
+        return RomFileFormat::IntelHex;
+    }
+    if (name == "srec") {
+        return RomFileFormat::SRecord;
+    }
+    return std::nullopt;
+}
+
+RomFileFormat formatForFileName(std::string_view fileName) {
+    const std::size_t dot = fileName.rfind('.');
+    const std::size_t slash = fileName.find_last_of("/\\");
+    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) {
+        return RomFileFormat::Binary;
+    }
+    const std::string extension = lowerCase(fileName.substr(dot + 1));
+    if (extension == "hex" || extension == "ihx") {
+        return RomFileFormat::IntelHex;
+    }
+    if (extension == "s19" || extension == "srec" || extension == "mot") {
+        return RomFileFormat::SRecord;
+    }
+    return RomFileFormat::Binary;
+}
+
+std::string_view formatTitle(RomFileFormat format) {
+    switch (format) {
+        case RomFileFormat::IntelHex:
+            return "Intel HEX";
+        case RomFileFormat::SRecord:
+            return "S-record";
+        case RomFileFormat::Binary:
+            break;
+    }
+    return "binary";
+}
+
+std::string encodeRomFile(const RomImage& image, RomFileFormat format) {
+    switch (format) {
+        case RomFileFormat::IntelHex:
+            return encodeIntelHex(image);
+        case RomFileFormat::SRecord:
+            return encodeSRecord(image);
+        case RomFileFormat::Binary:
+            break;
+    }
+    return std::string(image.begin(), image.end());
+}
+
+DecodedRomFile decodeRomFile(std::string_view content) {
+    const std::size_t start = content.find_first_not_of(" \t\r\n");
+    if (start != std::string_view::npos) {
+        // Blank lines before the first record are skipped by the readers, which count them.
+        const std::string_view text = content.substr(start);
+        if (text[0] == ':') {
+            return decodeIntelHex(content);
+        }
+        if (text.size() >= 2 && text[0] == 'S' && text[1] >= '0' && text[1] <= '9') {
+            return decodeSRecord(content);
+        }
+    }
+    return {.format = RomFileFormat::Binary,
+            .bytes = std::vector<std::uint8_t>(content.begin(), content.end()),
+            .error = {}};
+}
+
+}  // namespace tilewright

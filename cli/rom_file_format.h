@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "rom/rom_image.h"
+
+namespace tilewright {
+
+// The file formats EPROM programmers read: the bytes as they are, Intel HEX, Motorola S-record.
+enum class RomFileFormat { Binary, IntelHex, SRecord };
+
+// The format named on the command line: "bin", "ihex" or "srec".
+[[nodiscard]] std::optional<RomFileFormat> formatFromName(std::string_view name);
+
+// The format a file name's extension asks for, in any letter case: .hex and .ihx are Intel HEX,
+// .s19, .srec and .mot are S-records, anything else is binary.
+[[nodiscard]] RomFileFormat formatForFileName(std::string_view fileName);
+
+[[nodiscard]] std::string_view formatTitle(RomFileFormat format);
+
+// The file's content for an image: Intel HEX as 16-byte data records from 0x0000 and an
+// end-of-file record; S-records as an empty S0 header, 16-byte S1 records and an S9 end record.
+[[nodiscard]] std::string encodeRomFile(const RomImage& image, RomFileFormat format);
+
+// A file's bytes after reading it in the format its content shows (a ':' or "S0"-"S9" at the
+// start means Intel HEX or S-records, anything else is binary).
+struct DecodedRomFile {
+    RomFileFormat format = RomFileFormat::Binary;
+    std::vector<std::uint8_t> bytes;  // from address 0, without gaps
+    std::string error;                // why the text could not be read; empty when it could
+};
+
+[[nodiscard]] DecodedRomFile decodeRomFile(std::string_view content);
+
+}  // namespace tilewright
