@@ -120,6 +120,12 @@ def check_program(root, version):
     require(started.returncode == 1,
             f"without a display it ended with {started.returncode}: {started.stderr}")
     require(started.stderr.strip(), "without a display it said nothing")
+    # The command-line program beside it, which runs anywhere.
+    cli = os.path.join(root, "usr/bin/tilewright-cli")
+    require(os.access(cli, os.X_OK), "no executable usr/bin/tilewright-cli")
+    stated = run(cli, "--version", timeout=30)
+    require(stated.returncode == 0 and stated.stdout == f"tilewright-cli {version}\n",
+            f"tilewright-cli --version said {stated.stdout!r} {stated.stderr!r}")
     leftovers = [os.path.relpath(os.path.join(d, f), root)
                  for d, _, files in os.walk(root) for f in files
                  if f.endswith((".a", ".h", ".cmake")) or "test" in f.lower()]
