@@ -368,7 +368,8 @@ int createFromList(const Options& options, Console& console) {
     const std::filesystem::path directory = pathFromUtf8(directoryText ? *directoryText : ".");
     std::error_code statusError;
     if (!std::filesystem::is_directory(directory, statusError)) {
-        printError(console, "no folder " + inQuotes(directoryText ? *directoryText : "."));
+        printError(console, "no folder " + inQuotes(directoryText ? *directoryText : ".") +
+                                "; make it first");
         return kExitFailure;
     }
 
