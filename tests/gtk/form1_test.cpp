@@ -204,6 +204,21 @@ TEST_F(Form1Test, PictureIsScaledForTheScreensPixels) {
     }
 }
 
+// The window opens with one size of the application icon; every size follows once idle.
+TEST_F(Form1Test, TheApplicationIconComesInEverySizeOnceIdle) {
+    std::vector<int> sizes;
+    test::waitUntil([&] {
+        GList* icons = gtk_window_get_default_icon_list();
+        sizes.clear();
+        for (GList* icon = icons; icon != nullptr; icon = icon->next) {
+            sizes.push_back(gdk_pixbuf_get_width(GDK_PIXBUF(icon->data)));
+        }
+        g_list_free(icons);
+        return sizes.size() > 1;
+    });
+    EXPECT_EQ(sizes, (std::vector<int>{16, 32, 48, 64, 128}));
+}
+
 // ---- What a screen reader announces ----
 
 TEST_F(Form1Test, EveryControlHasTheNameAScreenReaderSpeaks) {

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/win32/window_test_support.h"
 #include "ui/win32/gdi_handle.h"
 #include "ui/win32/picture.h"
 
@@ -120,6 +121,36 @@ TEST(IconPicture, ScalingKeepsFlatColoursAndAveragesAtEveryRatio) {
     EXPECT_EQ(scalePixels(mixed, 2, 2, 2, 2), mixed);
     EXPECT_TRUE(scalePixels(mixed, 3, 2, 2, 2).empty());
     EXPECT_TRUE(scalePixels(mixed, 2, 2, 0, 2).empty());
+}
+
+// The window scales the picture once for its frame and keeps it; when the frame's size changes
+// with the DPI (and back), it draws the picture at the new size.
+TEST(IconPicture, TheWindowDrawsThePictureAtEachSizeItsFrameTakes) {
+    testing::ScriptedForm1 form;
+    const GdiHandle<HBITMAP> picture = loadIconPicture(GetModuleHandleW(nullptr));
+    ASSERT_TRUE(picture);
+    const HWND frame = form.control(layout::ControlId::Image1);
+    for (const auto& [width, height] :
+         {std::pair{103, 259}, std::pair{155, 389}, std::pair{103, 259}, std::pair{103, 259}}) {
+        SCOPED_TRACE(::testing::Message() << width << "x" << height);
+        Canvas drawn(width, height);
+        Canvas expected(width, height);
+        DRAWITEMSTRUCT item{};
+        item.CtlType = ODT_STATIC;
+        item.CtlID = static_cast<UINT>(GetDlgCtrlID(frame));
+        item.hwndItem = frame;
+        item.hDC = drawn.dc();
+        item.rcItem = RECT{0, 0, width, height};
+        SendMessageW(form.handle(), WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
+        drawPictureScaled(expected.dc(), picture.get(), item.rcItem);
+        int differing = 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                differing += drawn.at(x, y) != expected.at(x, y) ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(differing, 0);
+    }
 }
 
 TEST(IconPicture, NoPictureDrawsNothing) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <mutex>
 
@@ -81,16 +82,32 @@ PixbufPtr loadResourcePixbuf(const std::string& name) {
     return PixbufPtr(pixbuf);
 }
 
-// The window and its dialogs show the application icon in the task bar and title bar.
-void setApplicationIcon() {
+void setDefaultIcons(std::initializer_list<const char*> sizes) {
     GList* icons = nullptr;
-    for (const char* size : {"16", "32", "48", "64", "128"}) {
+    for (const char* size : sizes) {
         if (PixbufPtr icon = loadResourcePixbuf(std::string("app-icon/") + size + ".png")) {
             icons = g_list_append(icons, icon.release());
         }
     }
     gtk_window_set_default_icon_list(icons);
     g_list_free_full(icons, g_object_unref);
+}
+
+// The window and its dialogs show the application icon in the task bar and title bar. One
+// small size is decoded before the window opens; every size, for task bars and window
+// switchers, once the window is drawn and the program idle: decoding them all first made the
+// window open a tenth later.
+void setApplicationIcon() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        setDefaultIcons({"32"});
+        g_idle_add(
+            [](gpointer) -> gboolean {
+                setDefaultIcons({"16", "32", "48", "64", "128"});
+                return G_SOURCE_REMOVE;
+            },
+            nullptr);
+    });
 }
 
 // A file pattern that matches the same names in any letter case: "*.BIN" becomes

@@ -495,8 +495,15 @@ LRESULT Form1::onControlColor(HDC dc, HWND target) {
 }
 
 void Form1::onDrawPicture(const DRAWITEMSTRUCT& item) {
-    if (picture_) {
-        drawPictureScaled(item.hDC, picture_.get(), item.rcItem);
+    const SIZE size{item.rcItem.right - item.rcItem.left, item.rcItem.bottom - item.rcItem.top};
+    if (picture_ && (size.cx != scaledSize_.cx || size.cy != scaledSize_.cy)) {
+        // Scaled once for each size the frame takes, that is once per DPI, and kept: repaints
+        // only copy it.
+        scaledPicture_ = scaledPicture(picture_.get(), size.cx, size.cy);
+        scaledSize_ = size;
+    }
+    if (!scaledPicture_.empty()) {
+        drawPixels(item.hDC, scaledPicture_, item.rcItem);
     } else {
         FillRect(item.hDC, &item.rcItem, background_.get());
     }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "create/create_rom.h"
 #include "ui/layout.h"
@@ -70,6 +72,8 @@ private:
     GdiHandle<HBRUSH> background_;
     GdiHandle<HFONT> font_;
     GdiHandle<HBITMAP> picture_;
+    std::vector<std::uint32_t> scaledPicture_;  // picture_ at scaledSize_, drawn on repaints
+    SIZE scaledSize_{};
     HWND focusBeforeDeactivation_ = nullptr;
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
     bool quitWhenDestroyed_ = true;

@@ -83,15 +83,10 @@ std::vector<std::uint32_t> scalePixels(std::span<const std::uint32_t> source, in
     return target;
 }
 
-void drawPictureScaled(HDC target, HBITMAP picture, const RECT& frame) {
+std::vector<std::uint32_t> scaledPicture(HBITMAP picture, int width, int height) {
     BITMAP bitmap{};
     if (picture == nullptr || GetObjectW(picture, sizeof bitmap, &bitmap) == 0) {
-        return;
-    }
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    if (width <= 0 || height <= 0) {
-        return;
+        return {};
     }
     std::vector<std::uint32_t> source(static_cast<std::size_t>(bitmap.bmWidth) * bitmap.bmHeight);
     BITMAPINFO sourceInfo = topDownInfo(bitmap.bmWidth, bitmap.bmHeight);
@@ -100,13 +95,29 @@ void drawPictureScaled(HDC target, HBITMAP picture, const RECT& frame) {
                                  source.data(), &sourceInfo, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
     if (copied != bitmap.bmHeight) {
+        return {};
+    }
+    return scalePixels(source, bitmap.bmWidth, bitmap.bmHeight, width, height);
+}
+
+void drawPixels(HDC target, std::span<const std::uint32_t> pixels, const RECT& frame) {
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    if (width <= 0 || height <= 0 || pixels.size() != static_cast<std::size_t>(width) * height) {
         return;
     }
-    const std::vector<std::uint32_t> scaled =
-        scalePixels(source, bitmap.bmWidth, bitmap.bmHeight, width, height);
-    const BITMAPINFO targetInfo = topDownInfo(width, height);
-    StretchDIBits(target, frame.left, frame.top, width, height, 0, 0, width, height, scaled.data(),
-                  &targetInfo, DIB_RGB_COLORS, SRCCOPY);
+    const BITMAPINFO info = topDownInfo(width, height);
+    StretchDIBits(target, frame.left, frame.top, width, height, 0, 0, width, height, pixels.data(),
+                  &info, DIB_RGB_COLORS, SRCCOPY);
+}
+
+void drawPictureScaled(HDC target, HBITMAP picture, const RECT& frame) {
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    drawPixels(target, scaledPicture(picture, width, height), frame);
 }
 
 }  // namespace tilewright

@@ -18,6 +18,12 @@ namespace tilewright {
 // Draws the whole bitmap scaled to fill the frame, smoothly (see scalePixels).
 void drawPictureScaled(HDC target, HBITMAP picture, const RECT& frame);
 
+// The whole bitmap scaled to the given size (see scalePixels); empty when it cannot be read.
+[[nodiscard]] std::vector<std::uint32_t> scaledPicture(HBITMAP picture, int width, int height);
+
+// Draws 0x00RRGGBB pixels, rows from the top, of the frame's size into the frame.
+void drawPixels(HDC target, std::span<const std::uint32_t> pixels, const RECT& frame);
+
 // Scales 0x00RRGGBB pixels, row by row from the top, by area averaging: each target pixel is
 // the mean of the source area it covers, weighted by how much of each source pixel it covers.
 // Shrunken faces keep their colours instead of losing whole rows and columns, as with
