@@ -1,6 +1,8 @@
 """What the end-to-end tests of both programs share: driving the display with xdotool, waiting
 for what a person would wait for, and the image a saved file must hold."""
 
+import os
+import shutil
 import subprocess
 import time
 
@@ -17,6 +19,7 @@ def xdotool(*args, check=True):
 
 
 def wait_for(what, probe, timeout=30.0):
+    """Polls until the probe returns something true and returns that."""
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
         value = probe()
@@ -24,6 +27,51 @@ def wait_for(what, probe, timeout=30.0):
             return value
         time.sleep(0.1)
     raise Failure(f"timed out waiting for {what}")
+
+
+def wait_until_no_fault(what, find_fault, timeout=30.0):
+    """Polls until find_fault returns None; on timeout fails with the last fault it found."""
+    fault = None
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        fault = find_fault()
+        if fault is None:
+            return
+        time.sleep(0.1)
+    raise Failure(f"timed out waiting for {what}: {fault}")
+
+
+def read_layout(command):
+    """Each control's (left, top, width, height) in pixels at 96 dpi, and the client area's as
+    "Form1", from the project's layout printer run by the given command."""
+    out = subprocess.run(command, capture_output=True, text=True, check=True).stdout
+    return {name: tuple(int(n) for n in numbers)
+            for name, *numbers in map(str.split, out.splitlines()) if numbers}
+
+
+# At most this many pixels may differ between a screenshot and the README's picture of the same
+# window: the text cursor blinks.
+CURSOR_PIXELS = 40
+
+
+def check_screenshot_matches(shot, documented):
+    """Fails when the README's picture of a window no longer shows what the screenshot shows.
+    With TILEWRIGHT_UPDATE_SCREENSHOTS=1 in the environment, replaces the picture instead."""
+    if os.environ.get("TILEWRIGHT_UPDATE_SCREENSHOTS") == "1":
+        shutil.copyfile(shot, documented)
+        print(f"updated {documented}")
+        return
+    if not os.path.exists(documented):
+        raise Failure(f"{documented} is missing; make it with TILEWRIGHT_UPDATE_SCREENSHOTS=1")
+    # AE: the number of pixels that differ; compare prints it on stderr.
+    result = subprocess.run(["compare", "-metric", "AE", shot, documented, "null:"],
+                            capture_output=True, text=True)
+    differing = result.stderr.strip()
+    if result.returncode == 2 or not differing.isdigit():
+        raise Failure(f"could not compare {shot} with {documented}: {differing}")
+    if int(differing) > CURSOR_PIXELS:
+        raise Failure(f"{documented} differs from the window in {differing} pixels; if the "
+                      "change is meant, update it with TILEWRIGHT_UPDATE_SCREENSHOTS=1")
 
 
 # The tile codes and icon fields, written out here once more on purpose, so the programs'

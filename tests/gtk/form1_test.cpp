@@ -1,14 +1,11 @@
 // The real Linux window in this process: its layout, key filter, focus and Create command,
 // driven through GTK's event dispatch on the test display.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <array>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +13,7 @@
 #include "rom/rom_image.h"
 #include "tests/gtk/window_driver.h"
 #include "tests/spoken_names.h"
+#include "tests/support/files.h"
 #include "ui/gtk/form1.h"
 #include "ui/layout.h"
 
@@ -32,13 +30,9 @@ using layout::ControlId;
 using test::DialogAnswers;
 using test::pressKey;
 using test::typeText;
+using testing::readFile;
 
 constexpr int kDpi = 96;
-
-std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // As the user does: GTK asks before replacing a file only when its Save button is pressed.
 void pressSave(GtkDialog* dialog) {
@@ -66,16 +60,11 @@ protected:
         }));
         test::activate(window());
         ASSERT_TRUE(test::waitUntil([&] { return gtk_window_is_active(form_->window()); }));
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("tilewright-gtk-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(folder_);
-        std::filesystem::create_directories(folder_);
     }
 
     void TearDown() override {
         form_.reset();
         test::processEvents();
-        std::filesystem::remove_all(folder_);
     }
 
     GtkWidget* window() const { return GTK_WIDGET(form_->window()); }
@@ -87,7 +76,7 @@ protected:
     std::string name() const { return form_->nameText(); }
 
     std::unique_ptr<Form1> form_;
-    std::filesystem::path folder_;
+    testing::ScratchFolder folder_;
 };
 
 // ---- Layout, texts and colours ----
@@ -412,7 +401,7 @@ TEST_F(Form1Test, CreateAsksWhereToSaveWritesTheImageAndResets) {
         }
         g_slist_free(filters);
 
-        gtk_file_chooser_set_current_folder(chooser, folder_.c_str());
+        gtk_file_chooser_set_current_folder(chooser, folder_.path().c_str());
         pressSave(dialog);
     }});
     pressKey(window(), GDK_KEY_Return);  // Enter in the name box presses Create
@@ -429,13 +418,13 @@ TEST_F(Form1Test, CreateAsksWhereToSaveWritesTheImageAndResets) {
 
 TEST_F(Form1Test, ReplacingAFileIsAskedFirst) {
     const std::filesystem::path target = folder_ / "OLD.BIN";
-    std::ofstream(target) << "old contents";
+    testing::writeFile(target, "old contents");
     typeText(window(), "new");
 
     bool asked = false;
     DialogAnswers answers({
         [&](GtkDialog* dialog) {
-            gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), folder_.c_str());
+            gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), folder_.path().c_str());
             gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(dialog), "OLD.BIN");
             pressKey(GTK_WIDGET(dialog), GDK_KEY_Return);
         },
@@ -458,12 +447,12 @@ TEST_F(Form1Test, CancellingTheSaveDialogWritesNothingAndKeepsTheInputs) {
     typeText(window(), "keep");
     form_->selectIcon(IconChoice::Icon5);
     DialogAnswers answers({[&](GtkDialog* dialog) {
-        gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), folder_.c_str());
+        gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), folder_.path().c_str());
         gtk_dialog_response(dialog, GTK_RESPONSE_CANCEL);
     }});
     gtk_button_clicked(GTK_BUTTON(control(ControlId::cmdCreate)));
     EXPECT_EQ(answers.answered(), 1);
-    EXPECT_TRUE(std::filesystem::is_empty(folder_));
+    EXPECT_TRUE(std::filesystem::is_empty(folder_.path()));
     EXPECT_EQ(name(), "KEEP");
     EXPECT_EQ(form_->selectedIcon(), IconChoice::Icon5);
 }

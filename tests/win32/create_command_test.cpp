@@ -3,10 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
+#include "tests/support/files.h"
 #include "tests/win32/window_test_support.h"
 #include "ui/layout.h"
 #include "ui/win32/save_dialog.h"
@@ -21,11 +20,6 @@ using layout::ControlId;
 using testing::pumpMessages;
 using testing::ScriptedForm1;
 
-std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 void typeIntoName(ScriptedForm1& form, std::wstring_view text) {
     for (const wchar_t c : text) {
         testing::postChar(form.control(ControlId::txtName), c);
@@ -39,7 +33,7 @@ void pressCreate(ScriptedForm1& form) {
 }
 
 TEST(Form1Create, WritesTheImageAndResetsTheWindow) {
-    testing::TemporaryFolder folder;
+    testing::ScratchFolder folder;
     ScriptedForm1 form;
     form.savePath = folder.path() / "SPACE RACE";
     typeIntoName(form, L"space race");
@@ -58,7 +52,7 @@ TEST(Form1Create, WritesTheImageAndResetsTheWindow) {
         0x3F, 0x3E, 0x3E, 0x3E, 0x3E, 0x3E, 0x3E, 0x3E, 0x3E,        // end, pad
         0x3F, 0xFD, 0xFE, 0x3F};                                     // icon 3
     std::copy(record.begin(), record.end(), expected.begin() + 0x1000);
-    EXPECT_EQ(readFile(folder.path() / "SPACE RACE"), expected);
+    EXPECT_EQ(testing::readFile(folder.path() / "SPACE RACE"), expected);
 
     EXPECT_EQ(form.nameText(), "");
     EXPECT_EQ(form.selectedIcon(), IconChoice::None);
@@ -70,7 +64,7 @@ TEST(Form1Create, WritesTheImageAndResetsTheWindow) {
 }
 
 TEST(Form1Create, RefusesTwentyCharactersAndKeepsNameIconAndFocus) {
-    testing::TemporaryFolder folder;
+    testing::ScratchFolder folder;
     ScriptedForm1 form;
     form.savePath = folder.path() / "never";
     typeIntoName(form, L"abcdefghijklmnopqrst");
@@ -89,7 +83,7 @@ TEST(Form1Create, RefusesTwentyCharactersAndKeepsNameIconAndFocus) {
 }
 
 TEST(Form1Create, CancelledDialogWritesNothing) {
-    testing::TemporaryFolder folder;
+    testing::ScratchFolder folder;
     ScriptedForm1 form;
     typeIntoName(form, L"my game");
     pressCreate(form);

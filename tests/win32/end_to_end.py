@@ -10,12 +10,12 @@ import re
 import shutil
 import subprocess
 import sys
-import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(ROOT / "tests"))
-from end_to_end_support import Failure, expected_image, wait_for, xdotool  # noqa: E402
+from end_to_end_support import (Failure, check_screenshot_matches, expected_image,  # noqa: E402
+                                read_layout, wait_for, wait_until_no_fault, xdotool)
 
 DIALOG_TITLE = "Select a folder to save file in."
 
@@ -25,16 +25,11 @@ def find_window(title):
     return out.split()[0] if out else None
 
 
-def control_centres():
-    """The centres of the window's controls in pixels at 96 dpi, read from the shared layout."""
-    text = (ROOT / "ui" / "layout.h").read_text()
-    centres = {}
-    control = (r"\{ControlId::(\w+),\s*\"\w+\",\s*ControlKind::\w+,"
-               r"\s*\{(\d+),\s*(\d+),\s*(\d+),\s*(\d+)\}")
-    for name, left, top, width, height in re.findall(control, text):
-        px = [(int(v) * 96 + 720) // 1440 for v in (left, top, width, height)]
-        centres[name] = (px[0] + px[2] // 2, px[1] + px[3] // 2)
-    return centres
+def control_centres(args):
+    """The centres of the window's controls in pixels at 96 dpi, from the layout printer."""
+    layout = read_layout([args.wine_run, args.prefix, args.layout])
+    return {name: (left + width // 2, top + height // 2)
+            for name, (left, top, width, height) in layout.items()}
 
 
 def screenshot(window, path):
@@ -64,9 +59,10 @@ def wine_path(path):
 
 
 def wait_for_file(path, size=8192):
+    # The program moves the finished file into place in one step: once it has its full size
+    # under the chosen name, it is complete.
     wait_for(f"{path.name} with {size} bytes",
              lambda: path.exists() and path.stat().st_size == size, timeout=20)
-    time.sleep(0.3)  # the replacing move is atomic, but give the program a moment
     return path.read_bytes()
 
 
@@ -74,13 +70,22 @@ def click(window, centres, name):
     x, y = centres[name]
     xdotool("mousemove", "--window", window, str(x), str(y))
     xdotool("click", "1")
-    time.sleep(0.4)
+
+
+def painted_screenshot(window, path, what):
+    """A screenshot of the window once it shows more than a flat colour, that is, once the
+    program has drawn it."""
+    def shot():
+        screenshot(window, path)
+        colours = subprocess.run(["identify", "-format", "%k", str(path)], capture_output=True,
+                                 text=True, check=True).stdout
+        return int(colours) > 8
+    wait_for(f"{what} to be drawn", shot, timeout=20)
 
 
 def save_through_dialog(path):
     dialog = wait_for("the save dialog", lambda: find_window(DIALOG_TITLE))
     xdotool("windowfocus", "--sync", dialog)
-    time.sleep(0.5)
     # Replace the offered name with the full path.
     xdotool("key", "End", "shift+Home", "BackSpace")
     xdotool("type", "--delay", "30", wine_path(path))
@@ -92,16 +97,17 @@ def run(args):
     work = Path(args.work)
     shutil.rmtree(work, ignore_errors=True)
     work.mkdir(parents=True)
-    centres = control_centres()
+    centres = control_centres(args)
     program = subprocess.Popen([args.wine_run, args.prefix, args.exe],
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         window = wait_for("the Tilewright window", lambda: find_window("Tilewright"), timeout=60)
         xdotool("windowfocus", "--sync", window)
-        time.sleep(1.5)
         start = work / "tilewright-start.png"
-        screenshot(window, start)
-        check_start_screenshot(start, centres)
+        wait_until_no_fault("the window as it opens",
+                            lambda: start_screenshot_fault(window, start, centres), timeout=20)
+        print(f"ok: screenshot at start saved as {start}")
+        check_screenshot_matches(start, args.docs_screenshot)
 
         # The road of one request: type, pick icon 3, Create, choose a file.
         xdotool("type", "--delay", "50", "space race")
@@ -121,8 +127,7 @@ def run(args):
         before = saved_files(work)
         xdotool("key", "Return")
         box = wait_for("the Error box", lambda: find_window("Error"), timeout=15)
-        time.sleep(0.5)
-        screenshot(box, work / "tilewright-error.png")
+        painted_screenshot(box, work / "tilewright-error.png", "the Error box")
         if find_window(DIALOG_TITLE):
             raise Failure("the save dialog opened for a 20-character name")
         xdotool("windowfocus", "--sync", box)
@@ -136,17 +141,16 @@ def run(args):
         existing = work / "existing.bin"
         existing.write_bytes(b"\xAA" * 100)
         xdotool("windowfocus", "--sync", window)
-        time.sleep(0.3)
         xdotool("key", "BackSpace", "Return")
         dialog = save_through_dialog(existing)
         question = wait_for("the question before replacing",
                             lambda: other_window(window, dialog))
-        time.sleep(0.5)
-        screenshot(question, work / "tilewright-replace.png")
+        painted_screenshot(question, work / "tilewright-replace.png", "the question")
         if existing.read_bytes() != b"\xAA" * 100:
             raise Failure("the existing file changed before the user answered")
         xdotool("windowfocus", "--sync", question)
-        xdotool("key", "y")
+        # Enter presses the question's default button, "Yes" in any language.
+        xdotool("key", "Return")
         data = wait_for_file(existing)
         if data != expected_image("ABCDEFGHIJKLMNOPQRS", 0):
             raise Failure("the replaced file does not hold the expected 19-character image")
@@ -172,20 +176,23 @@ def other_window(*known):
     return None
 
 
-def check_start_screenshot(path, centres):
+def start_screenshot_fault(window, path, centres):
+    """Takes a screenshot of the window and says what it lacks of the window at start, or None
+    once it shows everything."""
+    screenshot(window, path)
     green = (0, 64, 0)
     if pixel(path, 5, 5) != green:
-        raise Failure(f"the window's background is {pixel(path, 5, 5)}, not {green}")
+        return f"the window's background is {pixel(path, 5, 5)}, not {green}"
     x, y = centres["Label1"]
     if white_pixels(path, x - 60, y - 6, 120, 12) < 20:
-        raise Failure("no white text in Label1")
+        return "no white text in Label1"
     x, y = centres["chk0"]
     if white_pixels(path, x - 5, y - 6, 30, 12) < 10:
-        raise Failure("no white text beside chk0")
+        return "no white text beside chk0"
     x, y = centres["Image1"]
     if pixel(path, x, y - 120) == green:
-        raise Failure("the icon picture is not drawn")
-    print(f"ok: screenshot at start saved as {path}")
+        return "the icon picture is not drawn"
+    return None
 
 
 def main():
@@ -193,7 +200,10 @@ def main():
     parser.add_argument("--wine-run", required=True)
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--exe", required=True)
+    parser.add_argument("--layout", required=True, help="the print_layout program")
     parser.add_argument("--work", required=True)
+    parser.add_argument("--docs-screenshot", required=True,
+                        help="the README's picture of the window, to compare the screenshot with")
     args = parser.parse_args()
     if not os.environ.get("DISPLAY"):
         print("needs an X display (scripts/test runs the tests under xvfb-run)")

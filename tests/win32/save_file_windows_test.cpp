@@ -3,29 +3,25 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <memory>
+#include <set>
+#include <span>
+#include <string>
 #include <vector>
 
 #include "create/save_file.h"
-#include "create/wide_text.h"
+#include "tests/support/files.h"
 #include "tests/win32/window_test_support.h"
 
 namespace tilewright {
 namespace {
 
-using testing::TemporaryFolder;
-
-std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::folderEntries;
+using testing::readFile;
+using testing::ScratchFolder;
 
 void writeFile(const std::filesystem::path& path, std::size_t size, std::uint8_t value) {
-    std::ofstream out(path, std::ios::binary);
-    const std::vector<char> bytes(size, static_cast<char>(value));
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    testing::writeFile(path, std::string(size, static_cast<char>(value)));
 }
 
 std::vector<std::uint8_t> image() {
@@ -38,65 +34,57 @@ std::vector<std::uint8_t> image() {
 
 // Saves as the program does: the path arrives in UTF-8, as the save dialog hands it on.
 std::error_code saveAt(const std::filesystem::path& target, std::span<const std::uint8_t> bytes) {
-    return saveFileSafely(toUtf8(target.native()), bytes);
-}
-
-std::vector<std::filesystem::path> contents(const std::filesystem::path& folder) {
-    std::vector<std::filesystem::path> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename());
-    }
-    return names;
+    return saveFileSafely(testing::utf8Path(target), bytes);
 }
 
 TEST(WindowsSaveFile, ReplacesALongerFileWithExactlyTheImage) {
-    TemporaryFolder folder;
+    ScratchFolder folder;
     const auto target = folder.path() / "GAME.BIN";
     writeFile(target, 20000, 0xAA);
     const auto bytes = image();
     ASSERT_FALSE(saveAt(target, bytes));
     EXPECT_EQ(readFile(target), bytes);
-    EXPECT_EQ(contents(folder.path()), std::vector<std::filesystem::path>{"GAME.BIN"});
+    EXPECT_EQ(folder.entries(), std::set<std::string>{"GAME.BIN"});
 }
 
 TEST(WindowsSaveFile, WritesToWideCharacterPathsWithoutAnExtension) {
-    TemporaryFolder folder;
+    ScratchFolder folder;
     const auto subfolder = folder.path() / L"\u00c4rger \u20ac";
     std::filesystem::create_directory(subfolder);
     const auto target = subfolder / L"MY GAME";
     const auto bytes = image();
     ASSERT_FALSE(saveAt(target, bytes));
     EXPECT_EQ(readFile(target), bytes);
-    EXPECT_EQ(contents(subfolder), std::vector<std::filesystem::path>{L"MY GAME"});
+    EXPECT_EQ(folderEntries(subfolder), std::set<std::string>{"MY GAME"});
 }
 
 TEST(WindowsSaveFile, RefusesDeviceNamesAndFoldersWithoutWriting) {
-    TemporaryFolder folder;
+    ScratchFolder folder;
     for (const wchar_t* name : {L"CON", L"nul.bin", L"Com1", L"LPT9.txt", L"aux", L"CON:",
                                 L"NUL:.bin", L"COM0", L"LPT\u00B9", L"PRN .BIN"}) {
         EXPECT_EQ(saveAt(folder.path() / name, image()), SaveRefusal::ReservedDeviceName) << name;
     }
     std::filesystem::create_directory(folder.path() / "ROMS");
     EXPECT_TRUE(saveAt(folder.path() / "ROMS", image()));
-    EXPECT_EQ(contents(folder.path()), std::vector<std::filesystem::path>{"ROMS"});
+    EXPECT_EQ(folder.entries(), std::set<std::string>{"ROMS"});
     EXPECT_TRUE(std::filesystem::is_empty(folder.path() / "ROMS"));
 }
 
 TEST(WindowsSaveFile, MissingFolderFailsAndCreatesNothing) {
-    TemporaryFolder folder;
+    ScratchFolder folder;
     EXPECT_TRUE(saveAt(folder.path() / "missing" / "GAME", image()));
     EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
 }
 
 TEST(WindowsSaveFile, ReadOnlyFileIsRefusedAndKept) {
-    TemporaryFolder folder;
+    ScratchFolder folder;
     const auto target = folder.path() / "LOCKED";
     writeFile(target, 100, 0x55);
     SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY);
     const std::error_code error = saveAt(target, image());
     EXPECT_EQ(error.value(), ERROR_ACCESS_DENIED) << error.message();
     EXPECT_EQ(readFile(target), std::vector<std::uint8_t>(100, 0x55));
-    EXPECT_EQ(contents(folder.path()), std::vector<std::filesystem::path>{"LOCKED"});
+    EXPECT_EQ(folder.entries(), std::set<std::string>{"LOCKED"});
     SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
@@ -104,11 +92,11 @@ TEST(WindowsSaveFile, ReplacingThroughALinkReplacesTheLinkedFile) {
     // Wine shows the Unix symbolic link that the build made (TILEWRIGHT_LINK_FOLDER) as a plain
     // file, and Wine 8 makes no Windows links; on Windows, make one if allowed.
     std::filesystem::path folder;
-    std::unique_ptr<TemporaryFolder> own;
+    std::unique_ptr<ScratchFolder> own;
     if (const char* unix = std::getenv("TILEWRIGHT_LINK_FOLDER"); unix != nullptr && *unix == '/') {
         folder = std::filesystem::path(L"Z:\\") / std::filesystem::path(unix).relative_path();
     } else {
-        own = std::make_unique<TemporaryFolder>();
+        own = std::make_unique<ScratchFolder>();
         folder = own->path();
         if (!CreateSymbolicLinkW((folder / "link.bin").c_str(), L"real.bin",
                                  SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) ||

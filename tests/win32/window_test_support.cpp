@@ -1,23 +1,33 @@
 #include "tests/win32/window_test_support.h"
 
-#include <atomic>
 #include <string>
 
 #include "create/wide_text.h"
 
 namespace tilewright::testing {
 
-void pumpMessages(Form1& form, int milliseconds) {
-    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
+void pumpMessages(Form1& form) {
     MSG message{};
-    do {
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message != WM_QUIT) {
-                processMessage(form, message);
-            }
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message != WM_QUIT) {
+            processMessage(form, message);
         }
-        Sleep(5);
-    } while (GetTickCount64() < end);
+    }
+}
+
+bool pumpUntil(Form1& form, const std::function<bool()>& condition) {
+    const ULONGLONG end = GetTickCount64() + 5000;
+    for (;;) {
+        pumpMessages(form);
+        if (condition()) {
+            return true;
+        }
+        if (GetTickCount64() > end) {
+            return false;
+        }
+        // Wakes as soon as anything arrives; the timeout only lets the condition be seen again.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
 }
 
 void postChar(HWND target, wchar_t character) {
@@ -86,7 +96,8 @@ RECT rectInClient(HWND parent, HWND child) {
 ScriptedForm1::ScriptedForm1() : Form1(GetModuleHandleW(nullptr)) {
     show(SW_SHOWNORMAL);
     SetForegroundWindow(handle());
-    pumpMessages(*this);
+    // Activation reaches the window through the display server; the tests check it arrived.
+    (void)pumpUntil(*this, [this] { return GetForegroundWindow() == handle(); });
 }
 
 std::optional<std::string> ScriptedForm1::runSaveDialog(const SaveDialogSettings& settings) {
@@ -99,19 +110,6 @@ std::optional<std::string> ScriptedForm1::runSaveDialog(const SaveDialogSettings
 
 void ScriptedForm1::showError(std::string_view text, std::string_view title) {
     errors.emplace_back(std::string(text), std::string(title));
-}
-
-TemporaryFolder::TemporaryFolder() {
-    static std::atomic<int> counter{0};
-    path_ = std::filesystem::temp_directory_path() /
-            (L"tilewright-win32-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-             std::to_wstring(counter++));
-    std::filesystem::create_directories(path_);
-}
-
-TemporaryFolder::~TemporaryFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
 }
 
 }  // namespace tilewright::testing

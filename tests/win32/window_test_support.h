@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -12,9 +13,14 @@
 
 namespace tilewright::testing {
 
-// Handles every queued message through the program's own message handling, for a while, so
-// that posted and injected input has arrived and been handled.
-void pumpMessages(Form1& form, int milliseconds = 50);
+// Handles every message already queued through the program's own message handling, with the
+// messages that handling posts in turn. Posted input is handled in order, so afterwards all of
+// it has taken effect.
+void pumpMessages(Form1& form);
+
+// Handles messages as they come until the condition holds, for input that arrives on its own
+// time (SendInput, activation); false when it still does not hold after five seconds.
+[[nodiscard]] bool pumpUntil(Form1& form, const std::function<bool()>& condition);
 
 // Posts a typed character to a control, as TranslateMessage posts it after a key press.
 void postChar(HWND target, wchar_t character);
@@ -43,19 +49,6 @@ public:
 
     std::optional<std::string> runSaveDialog(const SaveDialogSettings& settings) override;
     void showError(std::string_view text, std::string_view title) override;
-};
-
-// A fresh empty folder in the temporary folder, removed with the object.
-class TemporaryFolder {
-public:
-    TemporaryFolder();
-    ~TemporaryFolder();
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-    [[nodiscard]] const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
 };
 
 }  // namespace tilewright::testing

@@ -1,4 +1,4 @@
-#include "fuzz/tile_check.h"
+#include "tests/core/tile_check.h"
 
 #include <gtest/gtest.h>
 
@@ -24,17 +24,18 @@ TEST(ReferenceTile, GivesTheKnownTiles) {
     }
 }
 
-TEST(NameTiles, FilterAndTableAgreeOnEveryTypedCode) {
+// The one sweep over every typed code and every code point, against the second opinion.
+TEST(NameTiles, FilterAndTableAgreeOnEveryTypedCodeAndCodePoint) {
     for (int code = std::numeric_limits<std::int16_t>::min();
          code <= std::numeric_limits<std::int16_t>::max(); ++code) {
-        const auto typed = static_cast<std::int16_t>(code);
-        ASSERT_EQ(findKeyFilterFault(typed, filterKey, tileForChar), std::nullopt);
-        ASSERT_EQ(
-            findTileFault(static_cast<char32_t>(static_cast<std::uint16_t>(typed)), tileForChar),
-            std::nullopt);
+        ASSERT_EQ(findKeyFilterFault(static_cast<std::int16_t>(code), filterKey, tileForChar),
+                  std::nullopt);
     }
-    // Code points whose low bits spell a character with a tile.
-    for (const char32_t wide : {char32_t{0x141}, char32_t{0x10041}, char32_t{0xFFFFFF20}}) {
+    for (char32_t code = 0; code <= 0x10FFFF; ++code) {
+        ASSERT_EQ(findTileFault(code, tileForChar), std::nullopt);
+    }
+    // Values past the last code point whose low bits spell a character with a tile.
+    for (const char32_t wide : {char32_t{0x110041}, char32_t{0x10000030}, char32_t{0xFFFFFF20}}) {
         EXPECT_EQ(findTileFault(wide, tileForChar), std::nullopt);
     }
 }

@@ -1,4 +1,4 @@
-#include "fuzz/tile_check.h"
+#include "tests/core/tile_check.h"
 
 #include "rom/name_tiles.h"
 
