@@ -18,6 +18,13 @@ def xdotool(*args, check=True):
     return result.stdout.strip()
 
 
+def park_pointer():
+    """Moves the mouse pointer to the screen's far corner, away from the windows, so that what
+    an earlier program left it over does not light up."""
+    width, height = xdotool("getdisplaygeometry").split()
+    xdotool("mousemove", "--sync", int(width) - 1, int(height) - 1)
+
+
 def wait_for(what, probe, timeout=30.0):
     """Polls until the probe returns something true and returns that."""
     deadline = time.monotonic() + timeout

@@ -15,7 +15,8 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 from end_to_end_support import (check_screenshot_matches, expected_image,  # noqa: E402
-                                read_layout, wait_for, wait_until_no_fault, xdotool)
+                                park_pointer, read_layout, wait_for, wait_until_no_fault,
+                                xdotool)
 
 ARGS = None
 SAVE_TITLE = "Select a folder to save file in."
@@ -33,6 +34,7 @@ class TilewrightEndToEnd(unittest.TestCase):
     def setUp(self):
         self.folder = tempfile.mkdtemp(prefix="tilewright-e2e-")
         self.layout = read_layout([ARGS.layout])
+        park_pointer()
         # Settings in memory: no dconf, which would warn that it finds no session bus.
         env = dict(os.environ, NO_AT_BRIDGE="1", GSETTINGS_BACKEND="memory")
         self.program = subprocess.Popen([ARGS.program], cwd=self.folder, env=env)

@@ -15,7 +15,8 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(ROOT / "tests"))
 from end_to_end_support import (Failure, check_screenshot_matches, expected_image,  # noqa: E402
-                                read_layout, wait_for, wait_until_no_fault, xdotool)
+                                park_pointer, read_layout, wait_for, wait_until_no_fault,
+                                xdotool)
 
 DIALOG_TITLE = "Select a folder to save file in."
 
@@ -98,6 +99,7 @@ def run(args):
     shutil.rmtree(work, ignore_errors=True)
     work.mkdir(parents=True)
     centres = control_centres(args)
+    park_pointer()
     program = subprocess.Popen([args.wine_run, args.prefix, args.exe],
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
