@@ -57,17 +57,12 @@ def read_layout(command):
 
 
 # At most this many pixels may differ between a screenshot and the README's picture of the same
-# window: the text cursor blinks.
+# window: the Windows text cursor blinks.
 CURSOR_PIXELS = 40
 
 
-def check_screenshot_matches(shot, documented):
-    """Fails when the README's picture of a window no longer shows what the screenshot shows.
-    With TILEWRIGHT_UPDATE_SCREENSHOTS=1 in the environment, replaces the picture instead."""
-    if os.environ.get("TILEWRIGHT_UPDATE_SCREENSHOTS") == "1":
-        shutil.copyfile(shot, documented)
-        print(f"updated {documented}")
-        return
+def screenshot_difference(shot, documented):
+    """How many pixels of the screenshot differ from the README's picture of the window."""
     if not os.path.exists(documented):
         raise Failure(f"{documented} is missing; make it with TILEWRIGHT_UPDATE_SCREENSHOTS=1")
     # AE: the number of pixels that differ; compare prints it on stderr.
@@ -75,10 +70,39 @@ def check_screenshot_matches(shot, documented):
                             capture_output=True, text=True)
     differing = result.stderr.strip()
     if result.returncode == 2 or not differing.isdigit():
-        raise Failure(f"could not compare {shot} with {documented}: {differing}")
-    if int(differing) > CURSOR_PIXELS:
-        raise Failure(f"{documented} differs from the window in {differing} pixels; if the "
-                      "change is meant, update it with TILEWRIGHT_UPDATE_SCREENSHOTS=1")
+        return f"{shot} and {documented} cannot be compared: {differing}"
+    return int(differing)
+
+
+def wait_for_documented_screenshot(take, find_fault, documented, timeout=30.0):
+    """Takes screenshots with take() until find_fault() finds nothing wrong with the latest and
+    it shows what the README's picture of the window shows, which keeps that picture true.
+    With TILEWRIGHT_UPDATE_SCREENSHOTS=1 in the environment, the picture is replaced instead
+    by the first screenshot without a fault that the next one no longer changes."""
+    update = os.environ.get("TILEWRIGHT_UPDATE_SCREENSHOTS") == "1"
+    previous = []
+
+    def fault():
+        shot = take()
+        found = find_fault()
+        if found is not None:
+            return found
+        if update:
+            settled = previous and screenshot_difference(shot, previous[0]) == 0
+            previous[:] = [shot + ".previous.png"]
+            shutil.copyfile(shot, previous[0])
+            return None if settled else "still changing"
+        differing = screenshot_difference(shot, documented)
+        if isinstance(differing, str) or differing > CURSOR_PIXELS:
+            return (f"{documented} differs from the window in {differing} pixels; if the "
+                    "change is meant, update it with TILEWRIGHT_UPDATE_SCREENSHOTS=1")
+        return None
+
+    wait_until_no_fault("the window to show what the README shows", fault, timeout)
+    if update:
+        shutil.copyfile(previous[0], documented)
+        os.remove(previous[0])
+        print(f"updated {documented}")
 
 
 # The tile codes and icon fields, written out here once more on purpose, so the programs'

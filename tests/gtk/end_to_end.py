@@ -14,9 +14,8 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-from end_to_end_support import (check_screenshot_matches, expected_image,  # noqa: E402
-                                park_pointer, read_layout, wait_for, wait_until_no_fault,
-                                xdotool)
+from end_to_end_support import (expected_image, park_pointer, read_layout,  # noqa: E402
+                                wait_for, wait_for_documented_screenshot, xdotool)
 
 ARGS = None
 SAVE_TITLE = "Select a folder to save file in."
@@ -35,8 +34,14 @@ class TilewrightEndToEnd(unittest.TestCase):
         self.folder = tempfile.mkdtemp(prefix="tilewright-e2e-")
         self.layout = read_layout([ARGS.layout])
         park_pointer()
-        # Settings in memory: no dconf, which would warn that it finds no session bus.
-        env = dict(os.environ, NO_AT_BRIDGE="1", GSETTINGS_BACKEND="memory")
+        # Settings in memory: no dconf, which would warn that it finds no session bus. No
+        # animations and a steady text cursor, so that a screenshot does not depend on timing.
+        config = self.config = tempfile.mkdtemp(prefix="tilewright-e2e-config-")
+        os.makedirs(os.path.join(config, "gtk-3.0"))
+        with open(os.path.join(config, "gtk-3.0", "settings.ini"), "w") as settings:
+            settings.write("[Settings]\ngtk-enable-animations=false\ngtk-cursor-blink=false\n")
+        env = dict(os.environ, NO_AT_BRIDGE="1", GSETTINGS_BACKEND="memory",
+                   XDG_CONFIG_HOME=config)
         self.program = subprocess.Popen([ARGS.program], cwd=self.folder, env=env)
         self.main = wait_for("the main window", lambda: self.window_named("^Tilewright$"))
         self.focus(self.main)
@@ -46,6 +51,7 @@ class TilewrightEndToEnd(unittest.TestCase):
         self.program.terminate()
         self.program.wait(timeout=TIMEOUT)
         shutil.rmtree(self.folder, ignore_errors=True)
+        shutil.rmtree(self.config, ignore_errors=True)
 
     # ---- helpers ----
 
@@ -96,8 +102,11 @@ class TilewrightEndToEnd(unittest.TestCase):
         os.makedirs(ARGS.screenshots, exist_ok=True)
         shot = os.path.join(ARGS.screenshots, "tilewright-start.png")
 
-        def fault():
+        def take():
             subprocess.run(["import", "-window", self.main, shot], check=True)
+            return shot
+
+        def fault():
             size = pixel_info(shot, "%w,%h")
             if size != "200,406":
                 return f"the window is {size} pixels, not 200,406"
@@ -111,10 +120,8 @@ class TilewrightEndToEnd(unittest.TestCase):
                 return "the name box's caption is not drawn in white"
             return None
 
-        wait_until_no_fault("the window as it opens", fault, timeout=TIMEOUT)
+        wait_for_documented_screenshot(take, fault, ARGS.docs_screenshot, timeout=TIMEOUT)
         print(f"screenshot: {shot}")
-        if ARGS.docs_screenshot:
-            check_screenshot_matches(shot, ARGS.docs_screenshot)
 
     def test_space_race_with_two_faces(self):
         self.type("space race")
@@ -194,7 +201,7 @@ def main():
     parser.add_argument("--program", required=True)
     parser.add_argument("--layout", required=True)
     parser.add_argument("--screenshots", required=True)
-    parser.add_argument("--docs-screenshot",
+    parser.add_argument("--docs-screenshot", required=True,
                         help="the README's picture of the window, to compare the screenshot with")
     ARGS, rest = parser.parse_known_args()
     if not os.environ.get("DISPLAY"):

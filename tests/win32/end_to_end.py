@@ -14,9 +14,8 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(ROOT / "tests"))
-from end_to_end_support import (Failure, check_screenshot_matches, expected_image,  # noqa: E402
-                                park_pointer, read_layout, wait_for, wait_until_no_fault,
-                                xdotool)
+from end_to_end_support import (Failure, expected_image, park_pointer,  # noqa: E402
+                                read_layout, wait_for, wait_for_documented_screenshot, xdotool)
 
 DIALOG_TITLE = "Select a folder to save file in."
 
@@ -35,6 +34,7 @@ def control_centres(args):
 
 def screenshot(window, path):
     subprocess.run(["import", "-window", window, str(path)], check=True)
+    return str(path)
 
 
 def pixel(path, x, y):
@@ -106,10 +106,10 @@ def run(args):
         window = wait_for("the Tilewright window", lambda: find_window("Tilewright"), timeout=60)
         xdotool("windowfocus", "--sync", window)
         start = work / "tilewright-start.png"
-        wait_until_no_fault("the window as it opens",
-                            lambda: start_screenshot_fault(window, start, centres), timeout=20)
+        wait_for_documented_screenshot(lambda: screenshot(window, start),
+                                       lambda: start_screenshot_fault(start, centres),
+                                       args.docs_screenshot, timeout=30)
         print(f"ok: screenshot at start saved as {start}")
-        check_screenshot_matches(start, args.docs_screenshot)
 
         # The road of one request: type, pick icon 3, Create, choose a file.
         xdotool("type", "--delay", "50", "space race")
@@ -178,10 +178,8 @@ def other_window(*known):
     return None
 
 
-def start_screenshot_fault(window, path, centres):
-    """Takes a screenshot of the window and says what it lacks of the window at start, or None
-    once it shows everything."""
-    screenshot(window, path)
+def start_screenshot_fault(path, centres):
+    """What the screenshot lacks of the window at start, or None when it shows everything."""
     green = (0, 64, 0)
     if pixel(path, 5, 5) != green:
         return f"the window's background is {pixel(path, 5, 5)}, not {green}"
