@@ -226,8 +226,9 @@ TEST(CliShow, NamesEachKindOfDamage) {
          "  icon: unknown (3F 12 FE 3F)"},
         {"stray bytes", damaged([](std::string& b) { b[0x0010] = 1, b[0x1FFF] = 5; }), 1,
          "  - 2 bytes that should be 00 are not; the first at 0x0010"},
-        {"19 characters", bytesOf(buildRomImage("ABCDEFGHIJKLMNOPQRS", IconChoice::Icon4)), 0,
-         "  name: \"ABCDEFGHIJKLMNOPQRS\" (19 characters)"},
+        {"19 characters, a space among them",
+         bytesOf(buildRomImage("SPACE RACE ABCDEFGH", IconChoice::Icon4)), 0,
+         "  name: \"SPACE RACE ABCDEFGH\" (19 characters)"},
         {"18 characters", bytesOf(buildRomImage("ABCDEFGHIJKLMNOPQR", IconChoice::None)), 0,
          "  note: the same name with a space added makes an identical image"},
         {"hex checksum", ":0100000001FF\n:00000001FF\n", 1,
@@ -248,6 +249,15 @@ TEST(CliShow, NamesEachKindOfDamage) {
         EXPECT_NE(("\n" + result.output).find("\n" + c.expected + "\n"), std::string::npos)
             << result.output;
     }
+}
+
+TEST(CliShow, ReportsAFileThatCannotBeRead) {
+    const ScratchFolder folder;
+    const std::string missing = (folder / "missing.bin").string();
+    const Outcome result = run({"show", missing});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.errors,
+              "tilewright-cli: cannot read \"" + missing + "\": No such file or directory\n");
 }
 
 TEST(CliShow, PrintsJsonForScripts) {
