@@ -20,12 +20,20 @@
 namespace tilewright {
 namespace {
 
-// Reads a stream to its end; false on a read error.
+// An image as Intel HEX takes 22 KiB; anything far larger (a device, a disk image) is no image
+// and is not read to its end.
+constexpr std::size_t kMaxFileSize = 1 << 20;
+
+// Reads a stream to its end; false on a read error or when it is too large, with errno set.
 bool readAll(std::FILE* file, std::string& content) {
     char buffer[65536];
     std::size_t count = 0;
     while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
         content.append(buffer, count);
+        if (content.size() > kMaxFileSize) {
+            errno = EFBIG;
+            return false;
+        }
     }
     return std::ferror(file) == 0;
 }

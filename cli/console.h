@@ -23,7 +23,8 @@ public:
 // The platform's standard streams.
 [[nodiscard]] Console& standardConsole();
 
-// Reads a whole file; the error is the system's when it cannot be read.
+// Reads a whole file of up to 1 MiB; the error is the system's when it cannot be read, and
+// EFBIG for a larger one.
 [[nodiscard]] std::error_code readWholeFile(const std::filesystem::path& path,
                                             std::string& content);
 

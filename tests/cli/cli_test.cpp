@@ -253,11 +253,18 @@ TEST(CliShow, NamesEachKindOfDamage) {
 
 TEST(CliShow, ReportsAFileThatCannotBeRead) {
     const ScratchFolder folder;
-    const std::string missing = (folder / "missing.bin").string();
-    const Outcome result = run({"show", missing});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.errors,
-              "tilewright-cli: cannot read \"" + missing + "\": No such file or directory\n");
+    writeFile(folder / "huge.bin", std::string((1 << 20) + 1, '\0'));  // not read to its end
+    const struct {
+        std::string file;
+        std::string reason;
+    } cases[] = {{(folder / "missing.bin").string(), "No such file or directory"},
+                 {(folder / "huge.bin").string(), "File too large"}};
+    for (const auto& c : cases) {
+        const Outcome result = run({"show", c.file});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.errors,
+                  "tilewright-cli: cannot read \"" + c.file + "\": " + c.reason + "\n");
+    }
 }
 
 TEST(CliShow, PrintsJsonForScripts) {
