@@ -32,8 +32,6 @@ using test::pressKey;
 using test::typeText;
 using testing::readFile;
 
-constexpr int kDpi = 96;
-
 // As the user does: GTK asks before replacing a file only when its Save button is pressed.
 void pressSave(GtkDialog* dialog) {
     GtkWidget* save = gtk_dialog_get_widget_for_response(dialog, GTK_RESPONSE_ACCEPT);
@@ -82,19 +80,26 @@ protected:
 // ---- Layout, texts and colours ----
 
 TEST_F(Form1Test, EveryControlHasItsLayoutRectangle) {
-    const layout::Rect client =
-        layout::toPixels({0, 0, layout::kClientSize.width, layout::kClientSize.height}, kDpi);
-    EXPECT_EQ(gtk_widget_get_allocated_width(window()), client.width);
-    EXPECT_EQ(gtk_widget_get_allocated_height(window()), client.height);
+    EXPECT_EQ(gtk_widget_get_allocated_width(window()), 200);
+    EXPECT_EQ(gtk_widget_get_allocated_height(window()), 406);
     EXPECT_FALSE(gtk_window_get_resizable(form_->window()));
     EXPECT_STREQ(gtk_window_get_title(form_->window()), "Tilewright");
 
-    for (const layout::Control& c : layout::kControls) {
-        SCOPED_TRACE(c.name);
-        const layout::Rect want = layout::toPixels(c.twips, kDpi);
-        const GdkRectangle got = test::rectangleInWindow(control(c.id));
-        EXPECT_EQ(got.x, want.left);
-        EXPECT_EQ(got.y, want.top);
+    // Left, top, width and height in pixels at 96 dpi.
+    const std::pair<ControlId, GdkRectangle> expected[] = {
+        {ControlId::Label1, {24, 8, 153, 17}},      {ControlId::txtName, {24, 24, 153, 21}},
+        {ControlId::Label2, {24, 68, 153, 13}},     {ControlId::chk0, {20, 108, 49, 19}},
+        {ControlId::chk1, {20, 152, 49, 19}},       {ControlId::chk2, {20, 196, 49, 19}},
+        {ControlId::chk3, {20, 240, 49, 19}},       {ControlId::chk4, {20, 284, 49, 19}},
+        {ControlId::chk5, {20, 320, 49, 19}},       {ControlId::Image1, {72, 88, 103, 259}},
+        {ControlId::cmdCreate, {28, 368, 145, 29}},
+    };
+    ASSERT_EQ(std::size(expected), layout::kControls.size());
+    for (const auto& [id, want] : expected) {
+        SCOPED_TRACE(layout::control(id).name);
+        const GdkRectangle got = test::rectangleInWindow(control(id));
+        EXPECT_EQ(got.x, want.x);
+        EXPECT_EQ(got.y, want.y);
         EXPECT_EQ(got.width, want.width);
         EXPECT_EQ(got.height, want.height);
     }
@@ -102,15 +107,18 @@ TEST_F(Form1Test, EveryControlHasItsLayoutRectangle) {
 
 // A text is whole when its label got all the room the text needs and lies inside the control.
 TEST_F(Form1Test, EveryTextShowsWholeInsideItsControl) {
-    for (const layout::Control& c : layout::kControls) {
-        if (c.text.empty()) {
-            continue;
-        }
-        SCOPED_TRACE(c.name);
-        GtkWidget* widget = control(c.id);
+    const std::pair<ControlId, std::string_view> texts[] = {
+        {ControlId::Label1, "Name: (Max. 19 Characters)"},
+        {ControlId::Label2, "Select Icon:"},
+        {ControlId::chk0, "None"},
+        {ControlId::cmdCreate, "Create Rom (27C64)"},
+    };
+    for (const auto& [id, text] : texts) {
+        SCOPED_TRACE(text);
+        GtkWidget* widget = control(id);
         GtkWidget* label = GTK_IS_LABEL(widget) ? widget : gtk_bin_get_child(GTK_BIN(widget));
         ASSERT_TRUE(GTK_IS_LABEL(label));
-        EXPECT_EQ(gtk_label_get_text(GTK_LABEL(label)), std::string(c.text));
+        EXPECT_EQ(gtk_label_get_text(GTK_LABEL(label)), text);
 
         int textWidth = 0;
         int textHeight = 0;
@@ -128,14 +136,10 @@ TEST_F(Form1Test, EveryTextShowsWholeInsideItsControl) {
 }
 
 TEST_F(Form1Test, ShowsGreenBackgroundWhiteTextsAndThePictureInItsFrame) {
-    // Let the window draw itself before reading the screen.
-    const auto drawn = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
-    test::waitUntil([&] { return std::chrono::steady_clock::now() > drawn; });
-
-    const test::Pixel corner = test::pixelAt(window(), 2, 2);
-    EXPECT_EQ(corner.red, layout::kBackground.red);
-    EXPECT_EQ(corner.green, layout::kBackground.green);
-    EXPECT_EQ(corner.blue, layout::kBackground.blue);
+    constexpr test::Pixel kGreen{0, 64, 0};
+    // The window draws itself when the main loop gets to it.
+    ASSERT_TRUE(test::waitUntil([&] { return test::WindowPicture(window()).at(2, 2) == kGreen; }));
+    const test::WindowPicture picture(window());
 
     // Some pixel of each caption is (near) white: the text is drawn in white on the green.
     for (const ControlId id : {ControlId::Label1, ControlId::Label2, ControlId::chk0}) {
@@ -144,30 +148,28 @@ TEST_F(Form1Test, ShowsGreenBackgroundWhiteTextsAndThePictureInItsFrame) {
         int brightest = 0;
         for (int y = r.y; y < r.y + r.height; ++y) {
             for (int x = r.x; x < r.x + r.width; ++x) {
-                const test::Pixel p = test::pixelAt(window(), x, y);
+                const test::Pixel p = picture.at(x, y);
                 brightest = std::max(brightest, std::min({p.red, p.green, p.blue}));
             }
         }
         EXPECT_GE(brightest, 230);
     }
 
-    // The picture fills its frame: its mottled green shows in the frame's corners (the
-    // window's own green is darker), and the frame's edge is where it stops.
-    const layout::Rect frame = layout::toPixels(layout::control(ControlId::Image1).twips, kDpi);
+    // The picture fills its frame, 72,88 to 174,346: its mottled green shows in the frame's
+    // corners (the window's own green is darker), and the frame's edge is where it stops.
     for (const auto& [x, y] : std::array<std::pair<int, int>, 4>{{
-             {frame.left, frame.top},
-             {frame.left + frame.width - 1, frame.top},
-             {frame.left, frame.top + frame.height - 1},
-             {frame.left + frame.width - 1, frame.top + frame.height - 1},
+             {72, 88},
+             {174, 88},
+             {72, 346},
+             {174, 346},
          }}) {
         SCOPED_TRACE(std::to_string(x) + "," + std::to_string(y));
-        const test::Pixel p = test::pixelAt(window(), x, y);
+        const test::Pixel p = picture.at(x, y);
         EXPECT_GE(p.green, 70);
         EXPECT_LE(p.red, 40);
         EXPECT_LE(p.blue, 40);
     }
-    const test::Pixel outside = test::pixelAt(window(), frame.left + frame.width, frame.top);
-    EXPECT_EQ(outside.green, layout::kBackground.green);
+    EXPECT_EQ(picture.at(175, 88), kGreen);
 }
 
 // Run once more with GDK_SCALE=2 by the test list: the frame keeps its logical size, and the
@@ -184,9 +186,8 @@ TEST_F(Form1Test, PictureIsScaledForTheScreensPixels) {
     cairo_surface_get_device_scale(surface, &xScale, &yScale);
     EXPECT_EQ(xScale, scale);
     EXPECT_EQ(yScale, scale);
-    const layout::Rect frame = layout::toPixels(layout::control(ControlId::Image1).twips, kDpi);
-    EXPECT_EQ(cairo_image_surface_get_width(surface), frame.width * scale);
-    EXPECT_EQ(cairo_image_surface_get_height(surface), frame.height * scale);
+    EXPECT_EQ(cairo_image_surface_get_width(surface), 103 * scale);
+    EXPECT_EQ(cairo_image_surface_get_height(surface), 259 * scale);
     cairo_surface_destroy(surface);
     if (const char* wanted = g_getenv("GDK_SCALE")) {
         EXPECT_EQ(scale, std::atoi(wanted));

@@ -125,15 +125,25 @@ void click(GtkWidget* widget) {
     }
 }
 
-Pixel pixelAt(GtkWidget* window, int x, int y) {
-    GdkPixbuf* shot = gdk_pixbuf_get_from_window(gtk_widget_get_window(window), x, y, 1, 1);
-    if (shot == nullptr) {
+WindowPicture::WindowPicture(GtkWidget* window)
+    : pixbuf_(gdk_pixbuf_get_from_window(gtk_widget_get_window(window), 0, 0,
+                                         gtk_widget_get_allocated_width(window),
+                                         gtk_widget_get_allocated_height(window))) {}
+
+WindowPicture::~WindowPicture() {
+    if (pixbuf_ != nullptr) {
+        g_object_unref(pixbuf_);
+    }
+}
+
+Pixel WindowPicture::at(int x, int y) const {
+    if (pixbuf_ == nullptr || x < 0 || y < 0 || x >= gdk_pixbuf_get_width(pixbuf_) ||
+        y >= gdk_pixbuf_get_height(pixbuf_)) {
         return {-1, -1, -1};
     }
-    const guchar* p = gdk_pixbuf_read_pixels(shot);
-    const Pixel pixel{p[0], p[1], p[2]};
-    g_object_unref(shot);
-    return pixel;
+    const guchar* p = gdk_pixbuf_read_pixels(pixbuf_) + y * gdk_pixbuf_get_rowstride(pixbuf_) +
+                      x * gdk_pixbuf_get_n_channels(pixbuf_);
+    return {p[0], p[1], p[2]};
 }
 
 DialogAnswers::DialogAnswers(std::vector<Answer> answers)

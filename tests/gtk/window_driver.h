@@ -37,13 +37,27 @@ void click(GtkWidget* widget);
 // A widget's rectangle in its toplevel's coordinates.
 GdkRectangle rectangleInWindow(GtkWidget* widget);
 
-// The colour of one pixel of what the window shows on screen.
 struct Pixel {
     int red;
     int green;
     int blue;
+    bool operator==(const Pixel&) const = default;
 };
-Pixel pixelAt(GtkWidget* window, int x, int y);
+
+// What the window shows on screen, read once, pixel by pixel.
+class WindowPicture {
+public:
+    explicit WindowPicture(GtkWidget* window);
+    ~WindowPicture();
+    WindowPicture(const WindowPicture&) = delete;
+    WindowPicture& operator=(const WindowPicture&) = delete;
+
+    // {-1, -1, -1} outside the picture or when the window could not be read.
+    [[nodiscard]] Pixel at(int x, int y) const;
+
+private:
+    GdkPixbuf* pixbuf_;
+};
 
 // Answers the dialogs that a modal run opens: each dialog that appears is handed to the next
 // answer in turn, which must end it with gtk_dialog_response. Dialogs beyond the answers are

@@ -13,15 +13,37 @@ using layout::ControlId;
 using layout::ControlKind;
 using testing::ScriptedForm1;
 
+// Each control's left, top, width and height in pixels, at 96 and at 144 dpi.
+struct Placement {
+    ControlId id;
+    layout::Rect at96;
+    layout::Rect at144;
+};
+constexpr Placement kPlacements[] = {
+    {ControlId::Label1, {24, 8, 153, 17}, {35, 12, 230, 26}},
+    {ControlId::txtName, {24, 24, 153, 21}, {35, 36, 230, 32}},
+    {ControlId::Label2, {24, 68, 153, 13}, {36, 102, 230, 20}},
+    {ControlId::chk0, {20, 108, 49, 19}, {30, 162, 74, 29}},
+    {ControlId::chk1, {20, 152, 49, 19}, {30, 228, 74, 29}},
+    {ControlId::chk2, {20, 196, 49, 19}, {30, 294, 74, 29}},
+    {ControlId::chk3, {20, 240, 49, 19}, {30, 360, 74, 29}},
+    {ControlId::chk4, {20, 284, 49, 19}, {30, 426, 74, 29}},
+    {ControlId::chk5, {20, 320, 49, 19}, {30, 480, 74, 29}},
+    {ControlId::Image1, {72, 88, 103, 259}, {108, 132, 155, 389}},
+    {ControlId::cmdCreate, {28, 368, 145, 29}, {41, 552, 218, 44}},
+};
+
 void expectLaidOutAt(const Form1& form, int dpi) {
+    ASSERT_TRUE(dpi == 96 || dpi == 144);
     RECT client{};
     GetClientRect(form.handle(), &client);
-    EXPECT_EQ(client.right, layout::twipsToPixels(layout::kClientSize.width, dpi)) << dpi;
-    EXPECT_EQ(client.bottom, layout::twipsToPixels(layout::kClientSize.height, dpi)) << dpi;
-    for (const layout::Control& c : layout::kControls) {
-        const layout::Rect expected = layout::toPixels(c.twips, dpi);
-        const RECT actual = testing::rectInClient(form.handle(), form.control(c.id));
-        SCOPED_TRACE(::testing::Message() << "control " << static_cast<int>(c.id) << " at " << dpi);
+    EXPECT_EQ(client.right, dpi == 96 ? 200 : 300) << dpi;
+    EXPECT_EQ(client.bottom, dpi == 96 ? 406 : 609) << dpi;
+    ASSERT_EQ(std::size(kPlacements), layout::kControls.size());
+    for (const Placement& placement : kPlacements) {
+        const layout::Rect expected = dpi == 96 ? placement.at96 : placement.at144;
+        const RECT actual = testing::rectInClient(form.handle(), form.control(placement.id));
+        SCOPED_TRACE(::testing::Message() << layout::control(placement.id).name << " at " << dpi);
         EXPECT_EQ(actual.left, expected.left);
         EXPECT_EQ(actual.top, expected.top);
         EXPECT_EQ(actual.right - actual.left, expected.width);
