@@ -16,7 +16,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 // The name record, 0x1000 to 0x1018, after checking that every other byte is zero.
 Bytes nameRecord(const RomImage& image) {
-    for (std::size_t i = 0; i < kRomSize; ++i) {
+    EXPECT_EQ(image.size(), 8192u);
+    for (std::size_t i = 0; i < image.size(); ++i) {
         if (i < 0x1000 || i > 0x1018) {
             EXPECT_EQ(image[i], 0) << "byte at " << std::hex << i;
         }

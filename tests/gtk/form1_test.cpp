@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/image_check.h"
 #include "rom/rom_image.h"
 #include "tests/gtk/window_driver.h"
 #include "tests/spoken_names.h"
@@ -411,7 +412,7 @@ TEST_F(Form1Test, CreateAsksWhereToSaveWritesTheImageAndResets) {
     EXPECT_EQ(answers.unexpected(), 0);
     const std::filesystem::path saved = folder_ / "SPACE RACE";
     ASSERT_TRUE(std::filesystem::exists(saved));
-    const RomImage expected = buildRomImage("SPACE RACE", IconChoice::Icon3);
+    const RomImage expected = expectedRomImage("SPACE RACE", IconChoice::Icon3);
     EXPECT_EQ(readFile(saved), std::vector<std::uint8_t>(expected.begin(), expected.end()));
     EXPECT_EQ(name(), "");
     EXPECT_TRUE(isActive(ControlId::chk0));
@@ -440,7 +441,7 @@ TEST_F(Form1Test, ReplacingAFileIsAskedFirst) {
 
     EXPECT_TRUE(asked);
     EXPECT_EQ(answers.unexpected(), 0);
-    const RomImage expected = buildRomImage("NEW", IconChoice::None);
+    const RomImage expected = expectedRomImage("NEW", IconChoice::None);
     EXPECT_EQ(readFile(target), std::vector<std::uint8_t>(expected.begin(), expected.end()));
 }
 
