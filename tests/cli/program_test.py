@@ -13,6 +13,9 @@ import shutil
 import subprocess
 import sys
 
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1]))
+from end_to_end_support import expected_image  # noqa: E402
+
 FAILURES = []
 
 
@@ -22,12 +25,9 @@ def check(condition, what):
         FAILURES.append(what)
 
 
-def expected_image():
-    """SPACE RACE with icon 3, from the image's layout."""
-    image = bytearray(8192)
-    record = bytes.fromhex("5043" "1C190A0C0E3F1B0A0C0E" "3F" "3E3E3E3E3E3E3E3E" "3FFDFE3F")
-    image[0x1000:0x1000 + len(record)] = record
-    return bytes(image)
+def space_race():
+    """SPACE RACE with icon 3, built from the image's layout by the tests' own reading of it."""
+    return expected_image("SPACE RACE", 3)
 
 
 def main():
@@ -61,13 +61,13 @@ def main():
     for name in ["space.bin", "space.hex", "space.s19"]:
         result = cli("create", "space race", "--icon", "3", "-o", name)
         check(result.returncode == 0, f"create -o {name} exits 0 {result.stderr!r}")
-    check((work / "space.bin").read_bytes() == expected_image(), "the binary is the image")
+    check((work / "space.bin").read_bytes() == space_race(), "the binary is the image")
 
     srec("space.hex", "-intel", "-o", "from-hex.bin", "-binary")
     srec("space.s19", "-motorola", "-o", "from-s19.bin", "-binary")
-    check((work / "from-hex.bin").read_bytes() == expected_image(),
+    check((work / "from-hex.bin").read_bytes() == space_race(),
           "srec_cat reads our Intel HEX as the image")
-    check((work / "from-s19.bin").read_bytes() == expected_image(),
+    check((work / "from-s19.bin").read_bytes() == space_race(),
           "srec_cat reads our S-records as the image")
 
     srec("space.bin", "-binary", "-o", "by-srec-cat.hex", "-intel")
@@ -78,7 +78,7 @@ def main():
           and result.stdout.count(b"icon: 3 (3F FD FE 3F)") == len(shown),
           f"show reads all five files {result.stdout!r}")
 
-    (work / "broken.bin").write_bytes(expected_image()[:4096])
+    (work / "broken.bin").write_bytes(space_race()[:4096])
     check(cli("show", "broken.bin").returncode == 1, "show exits 1 for a damaged image")
     check(cli("create").returncode == 2, "a usage error exits 2")
     check(cli("create", "space race", "-o", "space.bin").returncode == 1,
