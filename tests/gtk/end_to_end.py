@@ -93,6 +93,14 @@ class TilewrightEndToEnd(unittest.TestCase):
         self.focus(dialog)
         return dialog
 
+    def save_in_folder(self):
+        """Answers the save dialog with the offered name in the test's folder."""
+        self.save_dialog()
+        self.key("Home")
+        self.type(self.folder + "/")
+        self.key("Return")
+        self.wait_until_only_main_window()
+
     def wait_until_only_main_window(self):
         wait_for("the dialogs to close", lambda: self.windows() == [self.main])
 
@@ -127,12 +135,7 @@ class TilewrightEndToEnd(unittest.TestCase):
         self.type("space race")
         self.click("chk3")
         self.click("cmdCreate")
-        self.save_dialog()
-        # Keep the offered name, put the folder in front of it.
-        self.key("Home")
-        self.type(self.folder + "/")
-        self.key("Return")
-        self.wait_until_only_main_window()
+        self.save_in_folder()
         path = "SPACE RACE"
         wait_for("the file", lambda: path in self.files() and len(self.read(path)) == 8192)
         self.assertEqual(self.files(), [path])  # no extension added, nothing else left
@@ -142,11 +145,7 @@ class TilewrightEndToEnd(unittest.TestCase):
         self.focus(self.main)
         self.type("ok")
         self.key("Return")  # Enter in the name box presses Create
-        self.save_dialog()
-        self.key("Home")
-        self.type(self.folder + "/")
-        self.key("Return")
-        self.wait_until_only_main_window()
+        self.save_in_folder()
         wait_for("the second file", lambda: "OK" in self.files())
         self.assertEqual(self.read("OK"), expected_image("OK", 0))
 
@@ -165,11 +164,7 @@ class TilewrightEndToEnd(unittest.TestCase):
         self.click("txtName")
         self.key("End", "BackSpace")
         self.click("cmdCreate")
-        self.save_dialog()
-        self.key("Home")
-        self.type(self.folder + "/")
-        self.key("Return")
-        self.wait_until_only_main_window()
+        self.save_in_folder()
         wait_for("the 19-character file", lambda: self.files() == ["ABCDEFGHIJKLMNOPQRS"])
 
     def test_replacing_an_existing_file_is_asked_first(self):
