@@ -35,7 +35,8 @@ TEST(NameTiles, FilterAndTableAgreeOnEveryTypedCodeAndCodePoint) {
         ASSERT_EQ(findTileFault(code, tileForChar), std::nullopt);
     }
     // Values past the last code point whose low bits spell a character with a tile.
-    for (const char32_t wide : {char32_t{0x110041}, char32_t{0x10000030}, char32_t{0xFFFFFF20}}) {
+    for (const char32_t wide : {char32_t{0x110000}, char32_t{0x110041}, char32_t{0x10000030},
+                                char32_t{0x80000041}, char32_t{0xFFFFFF20}, char32_t{0xFFFFFFFF}}) {
         EXPECT_EQ(findTileFault(wide, tileForChar), std::nullopt);
     }
 }
