@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <numeric>
 
 namespace tilewright {
 namespace {
@@ -19,6 +20,11 @@ char hexDigit(unsigned value) {
 void appendHexByte(std::string& text, unsigned byte) {
     text += hexDigit(byte >> 4);
     text += hexDigit(byte);
+}
+
+// The sum of a record's bytes, whose low byte both formats fix with the record's checksum.
+unsigned byteSum(const std::vector<std::uint8_t>& bytes) {
+    return std::accumulate(bytes.begin(), bytes.end(), 0u);
 }
 
 std::string hexAddress(std::size_t address) {
@@ -173,11 +179,7 @@ DecodedRomFile decodeIntelHex(std::string_view text) {
         if (!bytes || bytes->size() < 5 || (*bytes)[0] != bytes->size() - 5) {
             return fail("not an Intel HEX record");
         }
-        unsigned sum = 0;
-        for (const std::uint8_t byte : *bytes) {
-            sum += byte;
-        }
-        if ((sum & 0xFF) != 0) {
+        if ((byteSum(*bytes) & 0xFF) != 0) {
             return fail("wrong checksum");
         }
         const std::size_t address = (*bytes)[1] << 8 | (*bytes)[2];
@@ -233,11 +235,7 @@ DecodedRomFile decodeSRecord(std::string_view text) {
         if (!bytes || bytes->size() < 3 || (*bytes)[0] != bytes->size() - 1) {
             return fail("not an S-record");
         }
-        unsigned sum = 0;
-        for (const std::uint8_t byte : *bytes) {
-            sum += byte;
-        }
-        if ((sum & 0xFF) != 0xFF) {
+        if ((byteSum(*bytes) & 0xFF) != 0xFF) {
             return fail("wrong checksum");
         }
         // S1/S2/S3 carry data after a 2-, 3- or 4-byte address; S7/S8/S9 end the file.
