@@ -61,8 +61,9 @@ def build(cpack, build_dir, work_dir, root):
     require(fields.returncode == 0, "dpkg-deb -f failed")
     with open(os.path.join(root, "..", "control"), "w") as control:
         control.write(fields.stdout)
+    # The checks find the package itself through this file, wherever cpack put it.
     with open(os.path.join(root, "..", "deb-name"), "w") as name:
-        name.write(os.path.basename(deb))
+        name.write(deb)
     print(f"unpacked {deb} into {root}")
 
 
@@ -102,7 +103,7 @@ def check_control(root, version):
     for stray in ("libasan", "libubsan", "libgtest"):
         require(not any(d.startswith(stray) for d in depends), f"Depends holds {stray}")
     with open(os.path.join(root, "..", "deb-name")) as name:
-        deb = name.read()
+        deb = os.path.basename(name.read())
     require(deb == f"tilewright_{version}_{architecture}.deb", f"package file is {deb}")
 
 
@@ -280,7 +281,7 @@ def check_lintian(root, version):
         print("lintian is not installed")
         sys.exit(SKIP)
     with open(os.path.join(root, "..", "deb-name")) as name:
-        deb = os.path.join(root, "..", "out", name.read())
+        deb = name.read()
     checked = run("lintian", "--tag-display-limit", "0", deb)
     print(checked.stdout, checked.stderr)
     complaints = re.findall(r"^[EW]: .*$", checked.stdout, re.MULTILINE)
