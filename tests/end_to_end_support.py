@@ -49,8 +49,9 @@ def wait_until_no_fault(what, find_fault, timeout=30.0):
 
 
 def read_layout(command):
-    """Each control's (left, top, width, height) in pixels at 96 dpi, and the client area's as
-    "Form1", from the project's layout printer run by the given command."""
+    """Each control's (left, top, width, height) in pixels at the dots per inch the command
+    asks for (96 when it names none), and the client area's as "Form1", from the project's
+    layout printer run by the given command."""
     out = subprocess.run(command, capture_output=True, text=True, check=True).stdout
     return {name: tuple(int(n) for n in numbers)
             for name, *numbers in map(str.split, out.splitlines()) if numbers}

@@ -16,6 +16,9 @@ PICTURE = ROOT / "assets" / "icons.bmp"
 APP_ICON = ROOT / "assets" / "app-icon"
 GENERATOR = ROOT / "tools" / "make_icons.py"
 
+sys.path.insert(0, str(ROOT / "tests"))
+from end_to_end_support import read_layout  # noqa: E402
+
 WIDTH, HEIGHT = 207, 539
 # Icons 1 to 5: (top, bottom, left, right), inclusive.
 BOXES = ((128, 171, 33, 92), (220, 262, 4, 147), (309, 353, 34, 147), (400, 444, 5, 202),
@@ -82,8 +85,7 @@ def layoutInTwips():
     if not printer:
         raise AssertionError("set TILEWRIGHT_PRINT_LAYOUT to the build's print_layout program")
     # At 1440 dots per inch a pixel is a twip.
-    out = subprocess.run([printer, "1440"], capture_output=True, text=True, check=True).stdout
-    return {name: tuple(map(int, numbers)) for name, *numbers in map(str.split, out.splitlines())}
+    return read_layout([printer, "1440"])
 
 
 def isBackground(p):
