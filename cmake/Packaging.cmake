@@ -8,10 +8,6 @@ include(GNUInstallDirs)
 set(TILEWRIGHT_MAINTAINER "Unnamed Tilewright packager <packager@example.invalid>"
     CACHE STRING "Maintainer of the Debian package: \"Name <address>\"")
 
-# The programs and their manual pages; a program not built here has no page installed.
-set(tilewright_man_pages tilewright ${PROJECT_SOURCE_DIR}/man/tilewright.1.in
-    tilewright-cli ${PROJECT_SOURCE_DIR}/cli/tilewright-cli.1)
-
 if(WIN32)
     # The .zip: the exes (each installs itself into the zip's top folder) beside the README and
     # the licence, nothing to install.
@@ -29,9 +25,12 @@ elseif(UNIX)
 
     # Manual pages, with the project's version filled in, compressed as Debian wants them:
     # maximum compression, and no name or time stamp so that every build gives the same bytes.
-    while(tilewright_man_pages)
-        list(POP_FRONT tilewright_man_pages program source)
-        if(TARGET ${program} AND EXISTS ${source})
+    # A program not built here has no page installed.
+    set(man_pages tilewright ${PROJECT_SOURCE_DIR}/man/tilewright.1.in
+        tilewright-cli ${PROJECT_SOURCE_DIR}/cli/tilewright-cli.1)
+    while(man_pages)
+        list(POP_FRONT man_pages program source)
+        if(TARGET ${program})
             set(page ${doc_build_dir}/${program}.1)
             configure_file(${source} ${page} @ONLY)
             add_custom_command(
@@ -77,8 +76,8 @@ License: Expat
 License: Expat
  @terms@
 ")
-    install(FILES ${doc_build_dir}/copyright ${changelog}.gz DESTINATION ${doc_dir})
-    install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${doc_dir})
+    install(FILES ${doc_build_dir}/copyright ${changelog}.gz ${PROJECT_SOURCE_DIR}/README.md
+            DESTINATION ${doc_dir})
     # The programs, .desktop file and icons come from their folders; this completes a desktop
     # install.
     install(FILES ${PROJECT_SOURCE_DIR}/assets/tilewright.metainfo.xml
