@@ -160,14 +160,20 @@ bool isKernelInterface(const std::filesystem::path& path) {
     return false;
 }
 
-// Where the kernel says an open file lives, with every symbolic link resolved by the kernel
-// itself, so that its protections of links and of files in shared folders apply.
-std::error_code openedPath(int fd, std::filesystem::path& path) {
+// Where the file opened from target lives, with every symbolic link resolved: by the kernel,
+// which opened it and so applied its protections of links and of files in shared folders.
+// Without /proc (some chroots) the kernel cannot say, and the links are followed by name; the
+// check below confirms that the name found leads to the opened file.
+std::error_code openedPath(int fd, const std::filesystem::path& target,
+                           std::filesystem::path& path) {
 #ifdef __linux__
     std::error_code error;
     path = std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd), error);
     if (error) {
-        return error;
+        path = std::filesystem::canonical(target, error);
+        if (error) {
+            return error;
+        }
     }
     // The file must still be there under that name (an unlinked one reads " (deleted)").
     struct stat opened {};
@@ -182,6 +188,7 @@ std::error_code openedPath(int fd, std::filesystem::path& path) {
     return {};
 #else
     (void)fd;
+    (void)target;
     (void)path;
     return std::make_error_code(std::errc::operation_not_supported);
 #endif
@@ -243,7 +250,7 @@ std::error_code resolveTarget(const std::filesystem::path& target,
             return error;
         }
         const FileDescriptor created(fd);
-        const std::error_code error = openedPath(created.get(), resolved);
+        const std::error_code error = openedPath(created.get(), target, resolved);
         if (!error) {
             ::unlink(resolved.c_str());
         }
@@ -268,16 +275,7 @@ std::error_code resolveTarget(const std::filesystem::path& target,
     if (!S_ISREG(openedInfo.st_mode)) {
         return SaveRefusal::NotARegularFile;
     }
-    if (const std::error_code error = openedPath(opened.get(), resolved)) {
-        // Without /proc (some chroots) the kernel cannot say where the file is; a target that
-        // is no link is itself the file to replace.
-        struct stat link {};
-        if (::lstat(target.c_str(), &link) != 0 || S_ISLNK(link.st_mode)) {
-            return error;
-        }
-        resolved = target;
-    }
-    return {};
+    return openedPath(opened.get(), target, resolved);
 }
 
 std::error_code replaceFile(const std::filesystem::path& target,

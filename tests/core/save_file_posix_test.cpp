@@ -288,21 +288,36 @@ TEST(SaveFile, ReplacingFollowsALinkAndKeepsIt) {
     EXPECT_EQ(folder.entries(), (std::set<std::string>{"dangling.bin", "link.bin", "real"}));
 }
 
-TEST(SaveFile, ReplacesAFileWhereThereIsNoProc) {
+TEST(SaveFile, SavesThroughLinksWhereThereIsNoProc) {
     ScratchFolder folder;
     writeFile(folder / "GAME.BIN", "old");
+    writeFile(folder / "REAL.BIN", "old");
+    std::filesystem::create_symlink("REAL.BIN", folder / "link.bin");
+    std::filesystem::create_symlink("NEW.BIN", folder / "dangling.bin");
     // As in a chroot without /proc: a mount namespace of the child's own, /proc taken away.
     const auto withoutProc = [] {
         return ::unshare(CLONE_NEWNS) == 0 &&
                ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
                ::umount2("/proc", MNT_DETACH) == 0 && ::access("/proc/self", F_OK) != 0;
     };
-    const std::string report = createRomInChild(windowSaving(folder / "GAME.BIN"), withoutProc);
-    if (report.starts_with("could not prepare")) {
-        GTEST_SKIP() << "cannot unmount /proc in a mount namespace of its own here";
+    const std::pair<const char*, const char*> cases[] = {
+        {"GAME.BIN", "GAME.BIN"},  // the saved name, the file that gets the image
+        {"link.bin", "REAL.BIN"},
+        {"dangling.bin", "NEW.BIN"},
+    };
+    for (const auto& [saved, written] : cases) {
+        SCOPED_TRACE(saved);
+        const std::string report = createRomInChild(windowSaving(folder / saved), withoutProc);
+        if (report.starts_with("could not prepare")) {
+            GTEST_SKIP() << "cannot unmount /proc in a mount namespace of its own here";
+        }
+        EXPECT_EQ(report, "reset");
+        EXPECT_EQ(std::filesystem::file_size(folder / written), 8192u);
     }
-    EXPECT_EQ(report, "reset");
-    EXPECT_EQ(std::filesystem::file_size(folder / "GAME.BIN"), 8192u);
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.bin"));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "dangling.bin"));
+    EXPECT_EQ(folder.entries(), (std::set<std::string>{"GAME.BIN", "REAL.BIN", "NEW.BIN",
+                                                       "link.bin", "dangling.bin"}));
 }
 
 TEST(SaveFile, KeepsTheOwnerGroupAndModeOfTheFileItReplaces) {
