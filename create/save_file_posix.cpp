@@ -1,10 +1,8 @@
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#ifdef __linux__
 #include <linux/magic.h>
+#include <sys/stat.h>
 #include <sys/vfs.h>
-#endif
+#include <unistd.h>
 
 #include <array>
 #include <cerrno>
@@ -127,19 +125,18 @@ void keepOwnerAndMode(int fd, const struct stat& old) {
     }
 }
 
-// Makes the rename itself durable; a folder that cannot be synced is no reason to fail.
-void syncFolder(const std::filesystem::path& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
+// Makes the rename itself durable; a folder that cannot be synced is no reason to fail. The
+// folder is held as an O_PATH descriptor, which fsync refuses, so it is opened again through it.
+void syncFolder(int folderFd) {
+    const FileDescriptor folder(::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.valid()) {
+        ::fsync(folder.get());
     }
 }
 
 // Files in the kernel's own file systems stand for settings and devices, not for data; they
 // are shown as regular files, and writing one changes the system.
 bool isKernelInterface(const std::filesystem::path& path) {
-#ifdef __linux__
     struct statfs info {};
     if (::statfs(path.c_str(), &info) != 0) {
         return false;
@@ -154,9 +151,6 @@ bool isKernelInterface(const std::filesystem::path& path) {
             return true;
         }
     }
-#else
-    (void)path;
-#endif
     return false;
 }
 
@@ -166,7 +160,6 @@ bool isKernelInterface(const std::filesystem::path& path) {
 // check below confirms that the name found leads to the opened file.
 std::error_code openedPath(int fd, const std::filesystem::path& target,
                            std::filesystem::path& path) {
-#ifdef __linux__
     std::error_code error;
     path = std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd), error);
     if (error) {
@@ -186,12 +179,6 @@ std::error_code openedPath(int fd, const std::filesystem::path& target,
         return std::make_error_code(std::errc::no_such_file_or_directory);
     }
     return {};
-#else
-    (void)fd;
-    (void)target;
-    (void)path;
-    return std::make_error_code(std::errc::operation_not_supported);
-#endif
 }
 
 // Opens the target for writing as a plain "> target" in a shell would, except that nothing is
@@ -283,11 +270,7 @@ std::error_code replaceFile(const std::filesystem::path& target,
     const std::filesystem::path folder =
         target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
     const std::string name = target.filename().string();
-#ifdef O_PATH
     const FileDescriptor folderFd(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-#else
-    const FileDescriptor folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-#endif
     if (!folderFd.valid()) {
         return lastError();
     }
@@ -320,7 +303,7 @@ std::error_code replaceFile(const std::filesystem::path& target,
     } else {
         temporary.markMoved();
     }
-    syncFolder(folder);
+    syncFolder(folderFd.get());
     return {};
 }
 
