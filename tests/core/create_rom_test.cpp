@@ -177,24 +177,6 @@ TEST_F(CreateRom, RefusesAFolderAndLeavesItAlone) {
     EXPECT_EQ(readFile(folder / "ROMS" / "OLD.BIN"), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
 }
 
-// A window whose save dialog fails as a toolkit's can, by throwing.
-class ThrowingWindow final : public MainWindow {
-public:
-    std::exception_ptr failure;
-    std::vector<std::pair<std::string, std::string>> errors;  // text, title
-
-    std::string nameText() const override { return "SPACE RACE"; }
-    IconChoice selectedIcon() const override { return IconChoice::None; }
-    void setNameText(std::string_view) override {}
-    void selectIcon(IconChoice) override {}
-    std::optional<std::string> runSaveDialog(const SaveDialogSettings&) override {
-        std::rethrow_exception(failure);
-    }
-    void showError(std::string_view text, std::string_view title) override {
-        errors.emplace_back(text, title);
-    }
-};
-
 TEST(CreateRomFailure, ShowsWhatWentWrongInsteadOfThrowing) {
     const std::pair<std::exception_ptr, std::string> cases[] = {
         {std::make_exception_ptr(std::bad_alloc()), "There is not enough memory to do this."},
@@ -202,8 +184,9 @@ TEST(CreateRomFailure, ShowsWhatWentWrongInsteadOfThrowing) {
          "text too long to convert"},
     };
     for (const auto& [failure, shown] : cases) {
-        ThrowingWindow window;
-        window.failure = failure;
+        FakeWindow window;
+        window.name = "SPACE RACE";
+        window.dialogFailure = failure;
         createRom(window);
         ASSERT_EQ(window.errors.size(), 1u) << shown;
         EXPECT_EQ(window.errors[0].first, shown);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -12,12 +13,14 @@
 namespace tilewright::testing {
 
 // A main window without a screen: it holds the name and the selection, answers the save
-// dialog with a path chosen by the test, and records what the command showed.
+// dialog with a path chosen by the test (or fails with dialogFailure, as a toolkit's dialog
+// can, by throwing), and records what the command showed.
 class FakeWindow final : public MainWindow {
 public:
     std::string name;
     IconChoice icon = IconChoice::None;
     std::optional<std::filesystem::path> dialogAnswer;
+    std::exception_ptr dialogFailure;
     std::vector<SaveDialogSettings> dialogs;
     std::vector<std::pair<std::string, std::string>> errors;  // text, title
 
@@ -27,6 +30,9 @@ public:
     void selectIcon(IconChoice choice) override { icon = choice; }
     std::optional<std::string> runSaveDialog(const SaveDialogSettings& s) override {
         dialogs.push_back(s);
+        if (dialogFailure) {
+            std::rethrow_exception(dialogFailure);
+        }
         if (!dialogAnswer) {
             return std::nullopt;
         }
