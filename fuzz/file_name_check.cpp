@@ -53,7 +53,6 @@ bool forbiddenInFileName(unsigned char byte, FileNameRules rules) {
         case '>':
         case ':':
         case '"':
-        case '/':
         case '\\':
         case '|':
         case '?':
