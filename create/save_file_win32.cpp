@@ -215,12 +215,11 @@ std::error_code replaceFile(const NativePath& target, std::span<const std::uint8
     // Without MOVEFILE_REPLACE_EXISTING the move itself refuses an existing target.
     const DWORD replace = existing == ExistingFile::Replace ? MOVEFILE_REPLACE_EXISTING : 0;
     if (!MoveFileExW(temporary.path().c_str(), target.c_str(), replace | MOVEFILE_WRITE_THROUGH)) {
-        const std::error_code error = lastError();
-        const auto code = static_cast<DWORD>(error.value());
-        if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) {
             return SaveRefusal::AlreadyExists;
         }
-        return error;
+        return windowsError(error);
     }
     temporary.markMoved();
     return {};
