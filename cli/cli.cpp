@@ -279,14 +279,17 @@ std::string saveFailure(const std::string& path, const std::error_code& error) {
     return text;
 }
 
-RomFileFormat chosenFormat(const Options& options, std::string_view fileName) {
-    if (const std::string* name = options.value("format")) {
-        if (const auto format = formatFromName(*name)) {
-            return *format;
-        }
-        throw UsageError("unknown format " + inQuotes(*name) + "; use bin, ihex or srec");
+// The format -f names, or nullopt when each written file's extension chooses (standard output:
+// binary). Checked before anything else is read, as a usage error.
+std::optional<RomFileFormat> chosenFormat(const Options& options) {
+    const std::string* name = options.value("format");
+    if (name == nullptr) {
+        return std::nullopt;
     }
-    return formatForFileName(fileName);
+    if (const auto format = formatFromName(*name)) {
+        return format;
+    }
+    throw UsageError("unknown format " + inQuotes(*name) + "; use bin, ihex or srec");
 }
 
 ExistingFile existingFile(const Options& options) {
@@ -308,17 +311,21 @@ int createOne(const Options& options, Console& console) {
         }
         icon = *parsed;
     }
-    const std::string* output = options.value("output");
-    const RomFileFormat format =
-        chosenFormat(options, output != nullptr && *output != "-" ? *output : "");
+    const std::optional<RomFileFormat> forced = chosenFormat(options);
     const CheckedName checked = checkName(options.operands[0]);
     if (!checked.error.empty()) {
         printError(console, checked.error);
         return kExitFailure;
     }
+    const std::string* output = options.value("output");
+    const bool toStandardOutput = output != nullptr && *output == "-";
+    const std::string path = toStandardOutput    ? std::string()
+                             : output != nullptr ? *output
+                                                 : sanitizeFileName(checked.name);
+    const RomFileFormat format = forced.value_or(formatForFileName(path));
     const std::string content = encodeRomFile(buildRomImage(checked.name, icon), format);
 
-    if (output != nullptr && *output == "-") {
+    if (toStandardOutput) {
         if (format == RomFileFormat::Binary && console.outIsTerminal()) {
             printError(console,
                        "will not write binary bytes to a terminal; use -o FILE, a pipe or "
@@ -328,7 +335,6 @@ int createOne(const Options& options, Console& console) {
         console.out(content);
         return kExitSuccess;
     }
-    const std::string path = output != nullptr ? *output : sanitizeFileName(checked.name);
     const auto bytes =
         std::span(reinterpret_cast<const std::uint8_t*>(content.data()), content.size());
     if (const std::error_code error = saveFileSafely(path, bytes, existingFile(options))) {
@@ -351,6 +357,7 @@ int createFromList(const Options& options, Console& console) {
     if (!options.operands.empty()) {
         throw UsageError("create takes a NAME or --from LIST, not both");
     }
+    const std::optional<RomFileFormat> forced = chosenFormat(options);
     const std::string& listName = *options.value("from");
     std::string list;
     if (listName == "-") {
@@ -438,7 +445,7 @@ int createFromList(const Options& options, Console& console) {
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const ListEntry& entry = entries[i];
         const std::string content = encodeRomFile(buildRomImage(entry.name, entry.icon),
-                                                  chosenFormat(options, entry.target));
+                                                  forced.value_or(formatForFileName(entry.target)));
         const auto bytes =
             std::span(reinterpret_cast<const std::uint8_t*>(content.data()), content.size());
         if (const std::error_code error =

@@ -88,16 +88,27 @@ TEST(CliCreate, ChoosesTheFormatByOptionOrExtension) {
         std::string file;
         std::string format;  // empty: no --format
         std::string_view expected;
-    } cases[] = {
-        {"a.hex", "", kHexLine},      {"b.IHX", "", kHexLine},     {"c.s19", "", kSRecordLine},
-        {"d.SREC", "", kSRecordLine}, {"e.mot", "", kSRecordLine}, {"f.bin", "", binary},
-        {"g", "ihex", kHexLine},      {"h.hex", "bin", binary},    {"i.bin", "srec", kSRecordLine}};
+        bool named = false;  // no -o: the file is the name, written in the current folder
+    } cases[] = {{"a.hex", "", kHexLine},
+                 {"b.IHX", "", kHexLine},
+                 {"c.s19", "", kSRecordLine},
+                 {"d.SREC", "", kSRecordLine},
+                 {"e.mot", "", kSRecordLine},
+                 {"f.bin", "", binary},
+                 {"g", "ihex", kHexLine},
+                 {"h.hex", "bin", binary},
+                 {"i.bin", "srec", kSRecordLine},
+                 {"SPACE RACE.HEX", "", ":1010000050431C190A0C0E3F1B0A0C0E24110E2112\n", true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         const std::string path = (folder / c.file).string();
+        const std::filesystem::path previous = std::filesystem::current_path();
+        std::filesystem::current_path(folder.path());
         const Outcome result =
-            c.format.empty() ? run({"create", "SPACE RACE", "-i3", "-o", path})
-                             : run({"create", "SPACE RACE", "-i3", "-o", path, "-f", c.format});
+            c.named            ? run({"create", c.file, "-i3"})
+            : c.format.empty() ? run({"create", "SPACE RACE", "-i3", "-o", path})
+                               : run({"create", "SPACE RACE", "-i3", "-o", path, "-f", c.format});
+        std::filesystem::current_path(previous);
         ASSERT_EQ(result.status, 0) << result.errors;
         const std::string text = fileText(path);
         if (c.expected.size() == kRomSize) {
@@ -173,6 +184,7 @@ TEST(CliUsage, ExitsWithTwoOnUsageErrorsAndZeroForHelp) {
         {{"create", "A", "--json"}, 2},
         {{"create", "A", "-d", "."}, 2},
         {{"create", "--from", "l", "-o", "x"}, 2},
+        {{"create", "--from", "missing", "-f", "zip"}, 2},
         {{"show"}, 2},
         {{"show", "--force", "x"}, 2},
         {{"--help"}, 0},
