@@ -257,22 +257,12 @@ std::string inQuotes(std::string_view text) {
     return quoted + "\"";
 }
 
-// The system's reason as one sentence, without the line ends some systems add.
-std::string reason(const std::error_code& error) {
-    std::string text = error.message();
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' ||
-                             text.back() == '.')) {
-        text.pop_back();
-    }
-    return text;
-}
-
 void printError(Console& console, std::string_view text) {
     console.err(std::string(kProgram) + ": " + std::string(text) + "\n");
 }
 
 std::string saveFailure(const std::string& path, const std::error_code& error) {
-    std::string text = "could not save " + inQuotes(path) + ": " + reason(error);
+    std::string text = "could not save " + inQuotes(path) + ": " + systemReason(error);
     if (error == SaveRefusal::AlreadyExists) {
         text += " (--force replaces it)";
     }
@@ -368,7 +358,7 @@ int createFromList(const Options& options, Console& console) {
         }
         list = *input;
     } else if (const std::error_code error = readWholeFile(pathFromUtf8(listName), list)) {
-        printError(console, "cannot read " + inQuotes(listName) + ": " + reason(error));
+        printError(console, "cannot read " + inQuotes(listName) + ": " + systemReason(error));
         return kExitFailure;
     }
     const std::string* directoryText = options.value("directory");
@@ -599,7 +589,7 @@ int show(const Options& options, Console& console) {
                 shown.readError = "cannot read standard input";
             }
         } else if (const std::error_code error = readWholeFile(pathFromUtf8(file), content)) {
-            shown.readError = "cannot read " + inQuotes(file) + ": " + reason(error);
+            shown.readError = "cannot read " + inQuotes(file) + ": " + systemReason(error);
         }
         if (shown.readError.empty()) {
             shown.decoded = decodeRomFile(content);

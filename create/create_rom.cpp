@@ -12,12 +12,7 @@ namespace {
 
 // "Could not save "<path>".", then the reason as the system gives it, ending in a full stop.
 std::string saveFailureText(const std::string& path, const std::error_code& error) {
-    std::string reason = error.message();
-    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' ||
-                               reason.back() == ' ' || reason.back() == '.')) {
-        reason.pop_back();
-    }
-    return "Could not save \"" + path + "\".\n\n" + reason + ".";
+    return "Could not save \"" + path + "\".\n\n" + systemReason(error) + ".";
 }
 
 void runCreate(MainWindow& window) {

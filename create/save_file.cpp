@@ -36,6 +36,15 @@ std::error_code make_error_code(SaveRefusal refusal) noexcept {
     return {static_cast<int>(refusal), saveRefusalCategory()};
 }
 
+std::string systemReason(const std::error_code& error) {
+    std::string text = error.message();
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' ||
+                             text.back() == '.')) {
+        text.pop_back();
+    }
+    return text;
+}
+
 std::error_code saveFileSafely(const std::string& target, std::span<const std::uint8_t> bytes,
                                ExistingFile existing) {
     NativePath resolved;

@@ -21,6 +21,10 @@ enum class ExistingFile { Replace, Keep };
 [[nodiscard]] const std::error_category& saveRefusalCategory() noexcept;
 [[nodiscard]] std::error_code make_error_code(SaveRefusal refusal) noexcept;
 
+// The error's message as one sentence to be finished by the caller: without the full stop and
+// line ends some systems add.
+[[nodiscard]] std::string systemReason(const std::error_code& error);
+
 // Writes the bytes to the file at target so that the target is never left half written: they
 // go to a new file in the same folder, are flushed to disk, and that file is then moved over
 // the target in one step. On any failure an existing target keeps its old contents, no
