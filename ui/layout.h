@@ -126,9 +126,9 @@ inline constexpr ControlId kNameBoxLabel = ControlId::Label1;
 
 // The control's announcement in kAnnouncements, or nullptr when its own text says it all.
 [[nodiscard]] constexpr const Announcement* announcement(ControlId id) {
-    const auto* found = std::find_if(kAnnouncements.begin(), kAnnouncements.end(),
-                                     [id](const Announcement& a) { return a.id == id; });
-    return found != kAnnouncements.end() ? found : nullptr;
+    const auto found = std::find_if(kAnnouncements.begin(), kAnnouncements.end(),
+                                    [id](const Announcement& a) { return a.id == id; });
+    return found != kAnnouncements.end() ? &*found : nullptr;
 }
 
 [[nodiscard]] constexpr bool takesFocus(const Control& c) {
