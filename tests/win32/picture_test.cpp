@@ -12,6 +12,12 @@
 namespace tilewright {
 namespace {
 
+// Draws the whole bitmap scaled to fill the frame, as the window draws its picture.
+void drawPictureScaled(HDC target, HBITMAP picture, const RECT& frame) {
+    drawPixels(target, scaledPicture(picture, frame.right - frame.left, frame.bottom - frame.top),
+               frame);
+}
+
 // A 32-bit top-down DIB section the test can read pixel by pixel.
 class Canvas {
 public:

@@ -111,13 +111,4 @@ void drawPixels(HDC target, std::span<const std::uint32_t> pixels, const RECT& f
                   &info, DIB_RGB_COLORS, SRCCOPY);
 }
 
-void drawPictureScaled(HDC target, HBITMAP picture, const RECT& frame) {
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    if (width <= 0 || height <= 0) {
-        return;
-    }
-    drawPixels(target, scaledPicture(picture, width, height), frame);
-}
-
 }  // namespace tilewright

@@ -15,9 +15,6 @@ namespace tilewright {
 // The icon picture built into the module as a bitmap resource; empty when the module has none.
 [[nodiscard]] GdiHandle<HBITMAP> loadIconPicture(HINSTANCE module);
 
-// Draws the whole bitmap scaled to fill the frame, smoothly (see scalePixels).
-void drawPictureScaled(HDC target, HBITMAP picture, const RECT& frame);
-
 // The whole bitmap scaled to the given size (see scalePixels); empty when it cannot be read.
 [[nodiscard]] std::vector<std::uint32_t> scaledPicture(HBITMAP picture, int width, int height);
 
