@@ -21,12 +21,6 @@ struct AccessibilityLibrary {
     decltype(&SysAllocStringLen) allocateString = nullptr;
 };
 
-template <typename Function>
-Function systemFunction(HMODULE module, const char* name) {
-    // Through void(*)(): the one cast between function types that GCC accepts silently.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 const AccessibilityLibrary* accessibilityLibrary() {
     static const AccessibilityLibrary library = [] {
         AccessibilityLibrary loaded;

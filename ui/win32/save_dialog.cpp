@@ -24,12 +24,6 @@ struct CommonDialogs {
     DWORD loadError = 0;  // read at once: the static's set-up may reset the last error
 };
 
-template <typename Function>
-Function systemFunction(HMODULE module, const char* name) {
-    // Through void(*)(): the one cast between function types that GCC accepts silently.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 const CommonDialogs& commonDialogs() {
     static const CommonDialogs dialogs = [] {
         CommonDialogs loaded;

@@ -20,3 +20,15 @@
 #endif
 
 #include <windows.h>
+
+namespace tilewright {
+
+// The named function of a library loaded at run time, as the given function pointer type;
+// nullptr when the library has none.
+template <typename Function>
+[[nodiscard]] Function systemFunction(HMODULE module, const char* name) {
+    // Through void(*)(): the one cast between function types that GCC accepts silently.
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+}  // namespace tilewright
