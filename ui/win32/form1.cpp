@@ -24,6 +24,12 @@ using layout::ControlKind;
 
 constexpr wchar_t kClassName[] = L"TilewrightForm1";
 
+// Throws the calling thread's last Windows error with the given message.
+[[noreturn]] void throwLastError(const char* what) {
+    const DWORD error = GetLastError();  // before std::system_category() is set up
+    throw std::system_error(static_cast<int>(error), std::system_category(), what);
+}
+
 // A fixed-size window: a caption with the system menu and a minimise button, no sizing border
 // and no maximise button.
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -152,9 +158,7 @@ void registerWindowClass(HINSTANCE module, WNDPROC procedure) {
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.lpszClassName = kClassName;
     if (RegisterClassExW(&windowClass) == 0) {
-        const DWORD error = GetLastError();  // before std::system_category() is set up
-        throw std::system_error(static_cast<int>(error), std::system_category(),
-                                "cannot register the window class");
+        throwLastError("cannot register the window class");
     }
 }
 
@@ -172,9 +176,7 @@ Form1::Form1(HINSTANCE module)
         kWindowExStyle, kClassName, toWide(layout::kWindowTitle).c_str(), kWindowStyle,
         CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, module, this);
     if (created == nullptr) {
-        const DWORD error = GetLastError();  // before std::system_category() is set up
-        throw std::system_error(static_cast<int>(error), std::system_category(),
-                                "cannot create the main window");
+        throwLastError("cannot create the main window");
     }
     createControls(module);
     const int dpi = static_cast<int>(GetDpiForWindow(window_));
@@ -211,9 +213,7 @@ void Form1::createControls(HINSTANCE module) {
             toWide(c.text).c_str(), styleFor(c), 0, 0, 0, 0, window_,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(commandId(id))), module, nullptr);
         if (created == nullptr) {
-            const DWORD error = GetLastError();  // before std::system_category() is set up
-            throw std::system_error(static_cast<int>(error), std::system_category(),
-                                    "cannot create the window's controls");
+            throwLastError("cannot create the window's controls");
         }
         // Pin the Z order to the creation order: it is the order Tab follows.
         SetWindowPos(created, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
