@@ -96,7 +96,7 @@ TEST(Form1Text, NameCrossesBetweenUtf16AndUtf8Intact) {
     ScriptedForm1 form;
     const HWND name = form.control(ControlId::txtName);
     // The box keeps only characters with a tile, which are ASCII; the conversions themselves
-    // are tested below.
+    // are tested with the core's (tests/core/wide_text_test.cpp).
     SetWindowTextW(name, L"MY \"GAME\", 2!");
     EXPECT_EQ(form.nameText(), "MY \"GAME\", 2!");
     form.setNameText("SPACE RACE");

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "create/wide_text.h"
+#include "tests/support/files.h"
 
 namespace tilewright::testing {
 
@@ -105,7 +105,7 @@ std::optional<std::string> ScriptedForm1::runSaveDialog(const SaveDialogSettings
     if (!savePath) {
         return std::nullopt;
     }
-    return toUtf8(savePath->native());
+    return utf8Path(*savePath);
 }
 
 void ScriptedForm1::showError(std::string_view text, std::string_view title) {

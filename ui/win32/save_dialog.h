@@ -2,7 +2,6 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "create/create_rom.h"
 #include "ui/win32/windows_api.h"
