@@ -14,13 +14,23 @@ namespace {
 
 constexpr bool kWithControls = TILEWRIGHT_FLOOR_CONTROLS;
 
-constexpr char kStyle[] = R"(
-window { background-color: rgb(0,64,0); font-size: 8pt; }
-label, radiobutton { color: white; }
-entry, button, radiobutton { min-height: 0; padding: 0; }
+std::string cssColour(tilewright::layout::Rgb colour) {
+    return "rgb(" + std::to_string(colour.red) + "," + std::to_string(colour.green) + "," +
+           std::to_string(colour.blue) + ")";
+}
+
+// The colours and the font size follow the layout, as the program's own style sheet does.
+std::string styleSheet() {
+    using namespace tilewright::layout;
+    return "window { background-color: " + cssColour(kBackground) +
+           "; font-size: " + std::to_string(kFontPoints) + "pt; }\n" +
+           "label { color: " + cssColour(kLabelText) + "; }\n" +
+           "radiobutton label { color: " + cssColour(kOptionText) + "; }\n" +
+           R"(entry, button, radiobutton { min-height: 0; padding: 0; }
 radio { -gtk-icon-source: none; border: 1px solid #5a5a5a; border-radius: 50%;
         background-color: white; background-image: none; min-width: 12px; min-height: 12px; }
 )";
+}
 
 GtkWidget* makeControl(const tilewright::layout::Control& c, GtkWidget* group) {
     using tilewright::layout::ControlKind;
@@ -65,7 +75,7 @@ int main(int argc, char** argv) {
     constexpr int kDpi = 96;
     if constexpr (kWithControls) {
         GtkCssProvider* style = gtk_css_provider_new();
-        gtk_css_provider_load_from_data(style, kStyle, -1, nullptr);
+        gtk_css_provider_load_from_data(style, styleSheet().c_str(), -1, nullptr);
         gtk_style_context_add_provider_for_screen(gdk_screen_get_default(),
                                                   GTK_STYLE_PROVIDER(style),
                                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);

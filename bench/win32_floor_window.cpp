@@ -8,6 +8,9 @@
 // After windows.h, which it needs.
 #include <commctrl.h>
 
+#include <string>
+#include <string_view>
+
 #include "ui/layout.h"
 #include "ui/win32/resource_ids.h"
 
@@ -17,9 +20,27 @@ constexpr bool kWithControls = TILEWRIGHT_FLOOR_CONTROLS;
 
 HBRUSH background = nullptr;
 
+constexpr COLORREF colourRef(tilewright::layout::Rgb colour) {
+    return RGB(colour.red, colour.green, colour.blue);
+}
+
+std::wstring wide(std::string_view text) {
+    // UTF-16 takes no more units than UTF-8 takes bytes.
+    std::wstring result(text.size(), L'\0');
+    result.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(),
+                            static_cast<int>(result.size()))));
+    return result;
+}
+
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CTLCOLORSTATIC) {
-        SetTextColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
+        // Option buttons ask for their colours as labels do.
+        const bool option = (SendMessageW(reinterpret_cast<HWND>(lParam), WM_GETDLGCODE, 0, 0) &
+                             DLGC_RADIOBUTTON) != 0;
+        SetTextColor(
+            reinterpret_cast<HDC>(wParam),
+            colourRef(option ? tilewright::layout::kOptionText : tilewright::layout::kLabelText));
         SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
         return reinterpret_cast<LRESULT>(background);
     }
@@ -53,11 +74,9 @@ HWND makeControl(HWND parent, HINSTANCE instance, const tilewright::layout::Cont
             style |= WS_TABSTOP | BS_DEFPUSHBUTTON;
             break;
     }
-    wchar_t text[64]{};
-    MultiByteToWideChar(CP_UTF8, 0, c.text.data(), static_cast<int>(c.text.size()), text, 63);
     const tilewright::layout::Rect r = tilewright::layout::toPixels(c.twips, 96);
-    const HWND control = CreateWindowExW(0, windowClass, text, style, r.left, r.top, r.width,
-                                         r.height, parent, nullptr, instance, nullptr);
+    const HWND control = CreateWindowExW(0, windowClass, wide(c.text).c_str(), style, r.left, r.top,
+                                         r.width, r.height, parent, nullptr, instance, nullptr);
     if (c.kind == ControlKind::Picture) {
         const HANDLE picture = LoadImageW(instance, MAKEINTRESOURCEW(TILEWRIGHT_IDB_ICONS),
                                           IMAGE_BITMAP, r.width, r.height, LR_CREATEDIBSECTION);
@@ -67,9 +86,10 @@ HWND makeControl(HWND parent, HINSTANCE instance, const tilewright::layout::Cont
 }
 
 void addControls(HWND window, HINSTANCE instance, int dpi) {
-    const HFONT font = CreateFontW(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                   DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                   DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Shell Dlg 2");
+    const HFONT font =
+        CreateFontW(-MulDiv(tilewright::layout::kFontPoints, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE,
+                    FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                    DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Shell Dlg 2");
     for (const tilewright::layout::Control& c : tilewright::layout::kControls) {
         SendMessageW(makeControl(window, instance, c), WM_SETFONT, reinterpret_cast<WPARAM>(font),
                      FALSE);
@@ -82,7 +102,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     using namespace tilewright::layout;
     constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     constexpr int kDpi = 96;
-    background = CreateSolidBrush(RGB(0, 64, 0));
+    background = CreateSolidBrush(colourRef(kBackground));
     if constexpr (kWithControls) {
         INITCOMMONCONTROLSEX commonControls{sizeof commonControls, ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&commonControls);
@@ -102,7 +122,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
                twipsToPixels(kClientSize.height, kDpi)};
     AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
     const HWND window = CreateWindowExW(
-        0, L"PlainWindow", L"Tilewright", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+        0, L"PlainWindow", wide(kWindowTitle).c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
         frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) {
         return 1;
