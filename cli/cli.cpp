@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "cli/hex.h"
 #include "cli/image_check.h"
 #include "cli/rom_file_format.h"
 #include "create/create_rom.h"
@@ -204,11 +205,8 @@ std::string encodeUtf8(char32_t c) {
 }
 
 std::string codePoint(char32_t c) {
-    constexpr char kDigits[] = "0123456789ABCDEF";
     std::string text = "U+";
-    for (int shift = c > 0xFFFF ? 20 : 12; shift >= 0; shift -= 4) {
-        text += kDigits[(c >> shift) & 0xF];
-    }
+    appendHex(text, c, c > 0xFFFF ? 6 : 4);
     return text;
 }
 
@@ -449,19 +447,6 @@ int createFromList(const Options& options, Console& console) {
     return kExitSuccess;
 }
 
-std::string hexBytes(std::span<const std::uint8_t> bytes) {
-    constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    for (const std::uint8_t byte : bytes) {
-        if (!text.empty()) {
-            text += ' ';
-        }
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 0xF];
-    }
-    return text;
-}
-
 std::string jsonString(std::string_view text) {
     std::string json = "\"";
     for (const char c : text) {
@@ -479,18 +464,6 @@ std::string jsonString(std::string_view text) {
         }
     }
     return json + "\"";
-}
-
-std::string_view formatKey(RomFileFormat format) {
-    switch (format) {
-        case RomFileFormat::IntelHex:
-            return "ihex";
-        case RomFileFormat::SRecord:
-            return "srec";
-        case RomFileFormat::Binary:
-            break;
-    }
-    return "bin";
 }
 
 // What show found in one file.

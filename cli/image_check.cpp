@@ -2,25 +2,13 @@
 
 #include <algorithm>
 
+#include "cli/hex.h"
 #include "rom/name_tiles.h"
 
 namespace tilewright {
 namespace {
 
 constexpr std::size_t kIconCount = 6;
-
-std::string hexByte(std::uint8_t byte) {
-    constexpr char kDigits[] = "0123456789ABCDEF";
-    return {kDigits[byte >> 4], kDigits[byte & 0xF]};
-}
-
-std::string hexOffset(std::size_t offset) {
-    std::string text = "0x";
-    for (int shift = 12; shift >= 0; shift -= 4) {
-        text += "0123456789ABCDEF"[(offset >> shift) & 0xF];
-    }
-    return text;
-}
 
 std::optional<char> characterForTile(std::uint8_t tile) {
     const auto entry = std::find_if(NameTileTable.begin(), NameTileTable.end(),
@@ -51,7 +39,7 @@ void readName(std::span<const std::uint8_t> bytes, ImageReport& report) {
     for (std::size_t k = 0; k < report.nameLength; ++k) {
         const std::size_t offset = kNameOffset + k;
         const std::string where =
-            "character " + std::to_string(k + 1) + " (at " + hexOffset(offset) + ")";
+            "character " + std::to_string(k + 1) + " (at " + hexAddress(offset) + ")";
         if (const auto character = characterForTile(field[k])) {
             report.name += *character;
         } else if (field[k] == kPadTile) {
@@ -60,8 +48,8 @@ void readName(std::span<const std::uint8_t> bytes, ImageReport& report) {
                 {offset, where + " is the pad tile 3E: a character without a tile"});
         } else {
             report.name += '?';
-            report.findings.push_back(
-                {offset, where + " is " + hexByte(field[k]) + ", which no character produces"});
+            report.findings.push_back({offset, where + " is " + hexBytes(field.subspan(k, 1)) +
+                                                   ", which no character produces"});
         }
     }
 }
@@ -79,12 +67,8 @@ void readIcon(std::span<const std::uint8_t> bytes, ImageReport& report) {
             return;
         }
     }
-    std::string text = "the icon field holds";
-    for (const std::uint8_t byte : report.iconField) {
-        text += ' ';
-        text += hexByte(byte);
-    }
-    report.findings.push_back({kIconOffset, text + ", which is none of the six icons"});
+    report.findings.push_back({kIconOffset, "the icon field holds " + hexBytes(report.iconField) +
+                                                ", which is none of the six icons"});
 }
 
 void checkZeros(std::span<const std::uint8_t> bytes, ImageReport& report) {
@@ -101,7 +85,7 @@ void checkZeros(std::span<const std::uint8_t> bytes, ImageReport& report) {
         report.findings.push_back({first, std::to_string(count) +
                                               (count == 1 ? " byte" : " bytes") +
                                               " that should be 00 " + (count == 1 ? "is" : "are") +
-                                              " not; the first at " + hexOffset(*first)});
+                                              " not; the first at " + hexAddress(*first)});
     }
 }
 

@@ -1,9 +1,12 @@
 #include "cli/rom_file_format.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
+#include <initializer_list>
 #include <numeric>
+#include <span>
+
+#include "cli/hex.h"
 
 namespace tilewright {
 namespace {
@@ -13,62 +16,51 @@ constexpr std::size_t kBytesPerRecord = 16;
 // belong to a 27C64 image and is not worth keeping in memory to report.
 constexpr std::size_t kAddressLimit = 0x10000;
 
-char hexDigit(unsigned value) {
-    return "0123456789ABCDEF"[value & 0xF];
-}
-
-void appendHexByte(std::string& text, unsigned byte) {
-    text += hexDigit(byte >> 4);
-    text += hexDigit(byte);
-}
-
 // The sum of a record's bytes, whose low byte both formats fix with the record's checksum.
-unsigned byteSum(const std::vector<std::uint8_t>& bytes) {
+unsigned byteSum(std::span<const std::uint8_t> bytes) {
     return std::accumulate(bytes.begin(), bytes.end(), 0u);
 }
 
-std::string hexAddress(std::size_t address) {
-    std::string text = "0x";
-    for (int shift = address > 0xFFFF ? 28 : 12; shift >= 0; shift -= 4) {
-        text += hexDigit(static_cast<unsigned>(address >> shift));
+// One record line: its start, its bytes in hex, and the checksum with which the low byte of
+// their sum becomes that of total: 00 for Intel HEX (total 0x100), FF for S-records (0xFF).
+void appendRecord(std::string& text, std::string_view start, std::span<const std::uint8_t> bytes,
+                  unsigned total) {
+    text += start;
+    for (const std::uint8_t byte : bytes) {
+        appendHex(text, byte, 2);
     }
-    return text;
+    appendHex(text, (total - byteSum(bytes)) & 0xFF, 2);
+    text += '\n';
+}
+
+// A data record's bytes: its fields before the data, then the image's 16 bytes at address.
+std::vector<std::uint8_t> recordBytes(std::initializer_list<std::uint8_t> fields,
+                                      const RomImage& image, std::size_t address) {
+    std::vector<std::uint8_t> bytes(fields);
+    const auto data = std::span(image).subspan(address, kBytesPerRecord);
+    bytes.insert(bytes.end(), data.begin(), data.end());
+    return bytes;
 }
 
 std::string encodeIntelHex(const RomImage& image) {
     std::string text;
     for (std::size_t address = 0; address < image.size(); address += kBytesPerRecord) {
-        text += ':';
-        unsigned sum = kBytesPerRecord + (address >> 8) + (address & 0xFF);
-        appendHexByte(text, kBytesPerRecord);
-        appendHexByte(text, static_cast<unsigned>(address >> 8));
-        appendHexByte(text, static_cast<unsigned>(address));
-        appendHexByte(text, 0x00);  // data record
-        for (std::size_t i = 0; i < kBytesPerRecord; ++i) {
-            appendHexByte(text, image[address + i]);
-            sum += image[address + i];
-        }
-        appendHexByte(text, (0x100 - (sum & 0xFF)) & 0xFF);  // the record's bytes add up to 0
-        text += '\n';
+        const auto high = static_cast<std::uint8_t>(address >> 8);
+        const auto low = static_cast<std::uint8_t>(address);
+        // The count, the address, 00 for a data record, the data.
+        appendRecord(text, ":", recordBytes({kBytesPerRecord, high, low, 0x00}, image, address),
+                     0x100);
     }
     return text + ":00000001FF\n";
 }
 
 std::string encodeSRecord(const RomImage& image) {
-    std::string text = "S0030000FC\n";                // an empty header, which readers expect first
-    constexpr unsigned kCount = kBytesPerRecord + 3;  // address, data and checksum
+    std::string text = "S0030000FC\n";  // an empty header, which readers expect first
+    constexpr std::uint8_t kCount = kBytesPerRecord + 3;  // address, data and checksum
     for (std::size_t address = 0; address < image.size(); address += kBytesPerRecord) {
-        text += "S1";
-        unsigned sum = kCount + (address >> 8) + (address & 0xFF);
-        appendHexByte(text, kCount);
-        appendHexByte(text, static_cast<unsigned>(address >> 8));
-        appendHexByte(text, static_cast<unsigned>(address));
-        for (std::size_t i = 0; i < kBytesPerRecord; ++i) {
-            appendHexByte(text, image[address + i]);
-            sum += image[address + i];
-        }
-        appendHexByte(text, ~sum & 0xFF);  // ones' complement of the sum
-        text += '\n';
+        const auto high = static_cast<std::uint8_t>(address >> 8);
+        const auto low = static_cast<std::uint8_t>(address);
+        appendRecord(text, "S1", recordBytes({kCount, high, low}, image, address), 0xFF);
     }
     return text + "S9030000FC\n";
 }
@@ -125,7 +117,7 @@ std::optional<unsigned> hexValue(char c) {
 }
 
 // The bytes written as hex digit pairs, or nullopt for an odd count or a non-hex character.
-std::optional<std::vector<std::uint8_t>> hexBytes(std::string_view digits) {
+std::optional<std::vector<std::uint8_t>> bytesFromHex(std::string_view digits) {
     if (digits.size() % 2 != 0) {
         return std::nullopt;
     }
@@ -175,7 +167,7 @@ DecodedRomFile decodeIntelHex(std::string_view text) {
         if (ended) {
             return fail("text after the end-of-file record");
         }
-        const auto bytes = line[0] == ':' ? hexBytes(line.substr(1)) : std::nullopt;
+        const auto bytes = line[0] == ':' ? bytesFromHex(line.substr(1)) : std::nullopt;
         if (!bytes || bytes->size() < 5 || (*bytes)[0] != bytes->size() - 5) {
             return fail("not an Intel HEX record");
         }
@@ -231,7 +223,7 @@ DecodedRomFile decodeSRecord(std::string_view text) {
             return fail("text after the end record");
         }
         const auto bytes =
-            line.size() >= 2 && line[0] == 'S' ? hexBytes(line.substr(2)) : std::nullopt;
+            line.size() >= 2 && line[0] == 'S' ? bytesFromHex(line.substr(2)) : std::nullopt;
         if (!bytes || bytes->size() < 3 || (*bytes)[0] != bytes->size() - 1) {
             return fail("not an S-record");
         }
@@ -290,14 +282,11 @@ std::string lowerCase(std::string_view text) {
 }  // namespace
 
 std::optional<RomFileFormat> formatFromName(std::string_view name) {
-    if (name == "bin") {
-        return RomFileFormat::Binary;
-    }
-    if (name == "ihex") {
-        return RomFileFormat::IntelHex;
-    }
-    if (name == "srec") {
-        return RomFileFormat::SRecord;
+    for (const RomFileFormat format :
+         {RomFileFormat::Binary, RomFileFormat::IntelHex, RomFileFormat::SRecord}) {
+        if (formatKey(format) == name) {
+            return format;
+        }
     }
     return std::nullopt;
 }
@@ -316,6 +305,18 @@ RomFileFormat formatForFileName(std::string_view fileName) {
         return RomFileFormat::SRecord;
     }
     return RomFileFormat::Binary;
+}
+
+std::string_view formatKey(RomFileFormat format) {
+    switch (format) {
+        case RomFileFormat::IntelHex:
+            return "ihex";
+        case RomFileFormat::SRecord:
+            return "srec";
+        case RomFileFormat::Binary:
+            break;
+    }
+    return "bin";
 }
 
 std::string_view formatTitle(RomFileFormat format) {

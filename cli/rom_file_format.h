@@ -13,7 +13,10 @@ namespace tilewright {
 // The file formats EPROM programmers read: the bytes as they are, Intel HEX, Motorola S-record.
 enum class RomFileFormat { Binary, IntelHex, SRecord };
 
-// The format named on the command line: "bin", "ihex" or "srec".
+// The format's name on the command line and in show's JSON: "bin", "ihex" or "srec".
+[[nodiscard]] std::string_view formatKey(RomFileFormat format);
+
+// The format a name from the command line gives; nullopt for any other name.
 [[nodiscard]] std::optional<RomFileFormat> formatFromName(std::string_view name);
 
 // The format a file name's extension asks for, in any letter case: .hex and .ihx are Intel HEX,
