@@ -229,15 +229,15 @@ CheckedName checkName(std::string_view text) {
     CheckedName checked;
     for (std::size_t k = 0; k < characters.size(); ++k) {
         const char32_t c = characters[k];
-        const std::int16_t filtered = c < 0x80 ? filterKey(static_cast<std::int16_t>(c)) : 0;
-        if (filtered <= 0 || !tileForChar(static_cast<char32_t>(filtered))) {
+        const std::optional<char> character = nameCharacter(c);
+        if (!character) {
             const std::string shown = c >= 0x20 && c != 0x7F ? "\"" + encodeUtf8(c) + "\" " : "";
             return {{},
                     "character " + std::to_string(k + 1) + " of the name, " + shown + "(" +
                         codePoint(c) +
                         "), has no tile; names hold A-Z, 0-9, space and . ' ! - \" ,"};
         }
-        checked.name += static_cast<char>(filtered);
+        checked.name += *character;
     }
     return checked;
 }

@@ -36,6 +36,10 @@ inline constexpr std::array<NameTile, 43> NameTileTable = [] {
 // The tile for one character (a Unicode code point); only the table's characters have one.
 [[nodiscard]] std::optional<std::uint8_t> tileForChar(char32_t code);
 
+// The character a name holds for a typed or pasted one: lower-case letters become capitals, and
+// a character without a tile (backspace included) gives nullopt.
+[[nodiscard]] std::optional<char> nameCharacter(char32_t code);
+
 // The character code of backspace, which the key filter hands on.
 inline constexpr std::int16_t kBackspace = 8;
 
