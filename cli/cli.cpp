@@ -15,10 +15,6 @@
 #include "rom/name_tiles.h"
 #include "rom/utf8.h"
 
-#ifndef TILEWRIGHT_VERSION
-#define TILEWRIGHT_VERSION "unknown"
-#endif
-
 namespace tilewright {
 namespace {
 

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <iterator>
 
 #ifdef _WIN32
 #ifndef NOMINMAX

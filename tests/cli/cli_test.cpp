@@ -11,7 +11,7 @@
 
 #include "cli/cli.h"
 #include "rom/rom_image.h"
-#include "tests/core/test_support.h"
+#include "tests/support/files.h"
 
 namespace tilewright {
 namespace {
