@@ -25,9 +25,7 @@ def check(condition, what):
         FAILURES.append(what)
 
 
-def space_race():
-    """SPACE RACE with icon 3, built from the image's layout by the tests' own reading of it."""
-    return expected_image("SPACE RACE", 3)
+SPACE_RACE = expected_image("SPACE RACE", 3)
 
 
 def main():
@@ -61,13 +59,13 @@ def main():
     for name in ["space.bin", "space.hex", "space.s19"]:
         result = cli("create", "space race", "--icon", "3", "-o", name)
         check(result.returncode == 0, f"create -o {name} exits 0 {result.stderr!r}")
-    check((work / "space.bin").read_bytes() == space_race(), "the binary is the image")
+    check((work / "space.bin").read_bytes() == SPACE_RACE, "the binary is the image")
 
     srec("space.hex", "-intel", "-o", "from-hex.bin", "-binary")
     srec("space.s19", "-motorola", "-o", "from-s19.bin", "-binary")
-    check((work / "from-hex.bin").read_bytes() == space_race(),
+    check((work / "from-hex.bin").read_bytes() == SPACE_RACE,
           "srec_cat reads our Intel HEX as the image")
-    check((work / "from-s19.bin").read_bytes() == space_race(),
+    check((work / "from-s19.bin").read_bytes() == SPACE_RACE,
           "srec_cat reads our S-records as the image")
 
     srec("space.bin", "-binary", "-o", "by-srec-cat.hex", "-intel")
@@ -78,7 +76,7 @@ def main():
           and result.stdout.count(b"icon: 3 (3F FD FE 3F)") == len(shown),
           f"show reads all five files {result.stdout!r}")
 
-    (work / "broken.bin").write_bytes(space_race()[:4096])
+    (work / "broken.bin").write_bytes(SPACE_RACE[:4096])
     check(cli("show", "broken.bin").returncode == 1, "show exits 1 for a damaged image")
     check(cli("create").returncode == 2, "a usage error exits 2")
     check(cli("create", "space race", "-o", "space.bin").returncode == 1,
