@@ -1,7 +1,9 @@
 """What the end-to-end tests of both programs share: driving the display with xdotool, waiting
-for what a person would wait for, and the image a saved file must hold."""
+for what a person would wait for, reading screenshots with ImageMagick, and the image a saved
+file must hold."""
 
 import os
+import re
 import shutil
 import subprocess
 import time
@@ -9,6 +11,11 @@ import time
 
 class Failure(AssertionError):
     pass
+
+
+# The window's background colour and the save dialog's title, the same in both programs.
+GREEN = (0, 64, 0)
+SAVE_TITLE = "Select a folder to save file in."
 
 
 def xdotool(*args, check=True):
@@ -55,6 +62,31 @@ def read_layout(command):
     out = subprocess.run(command, capture_output=True, text=True, check=True).stdout
     return {name: tuple(int(n) for n in numbers)
             for name, *numbers in map(str.split, out.splitlines()) if numbers}
+
+
+def screenshot(window, path):
+    """Saves a picture of the X window in path and returns the path."""
+    subprocess.run(["import", "-window", str(window), str(path)], check=True)
+    return str(path)
+
+
+def image_info(path, form, *operations):
+    """ImageMagick's description of a picture after the operations, in the given format."""
+    return subprocess.run(["convert", str(path), *operations, "-format", form, "info:"],
+                          capture_output=True, text=True, check=True).stdout.strip()
+
+
+def pixel(path, x, y):
+    """The (red, green, blue) of one pixel of a picture."""
+    numbers = re.findall(r"\d+", image_info(path, f"%[pixel:p{{{x},{y}}}]"))
+    return tuple(int(n) for n in numbers[:3])
+
+
+def white_pixels(path, left, top, width, height):
+    """How many pixels in a rectangle of a picture are pure white."""
+    return round(float(image_info(path, "%[fx:mean*w*h]", "-crop",
+                                  f"{width}x{height}+{left}+{top}", "+repage",
+                                  "-fill", "black", "+opaque", "white")))
 
 
 # At most this many pixels may differ between a screenshot and the README's picture of the same

@@ -14,19 +14,12 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-from end_to_end_support import (expected_image, park_pointer, read_layout,  # noqa: E402
-                                wait_for, wait_for_documented_screenshot, xdotool)
+from end_to_end_support import (GREEN, SAVE_TITLE, expected_image, image_info,  # noqa: E402
+                                park_pointer, pixel, read_layout, screenshot, wait_for,
+                                wait_for_documented_screenshot, white_pixels, xdotool)
 
 ARGS = None
-SAVE_TITLE = "Select a folder to save file in."
 TIMEOUT = 20.0  # seconds; the sanitizer build starts slowly
-GREEN = (0, 64, 0)
-
-
-def pixel_info(picture, form, *operations):
-    """ImageMagick's description of a picture after the operations, in the given format."""
-    return subprocess.run(["convert", picture, *operations, "-format", form, "info:"],
-                          capture_output=True, text=True, check=True).stdout.strip()
 
 
 class TilewrightEndToEnd(unittest.TestCase):
@@ -110,25 +103,19 @@ class TilewrightEndToEnd(unittest.TestCase):
         os.makedirs(ARGS.screenshots, exist_ok=True)
         shot = os.path.join(ARGS.screenshots, "tilewright-start.png")
 
-        def take():
-            subprocess.run(["import", "-window", self.main, shot], check=True)
-            return shot
-
         def fault():
-            size = pixel_info(shot, "%w,%h")
+            size = image_info(shot, "%w,%h")
             if size != "200,406":
                 return f"the window is {size} pixels, not 200,406"
-            corner = tuple(map(int, re.findall(r"\d+", pixel_info(shot, "%[pixel:p{2,2}]"))))
+            corner = pixel(shot, 2, 2)
             if corner != GREEN:
                 return f"its background is {corner}, not {GREEN}"
-            left, top, width, height = self.layout["Label1"]
-            white = pixel_info(shot, "%[fx:mean*w*h]", "-crop", f"{width}x{height}+{left}+{top}",
-                               "+repage", "-fill", "black", "+opaque", "white")
-            if round(float(white)) < 20:
+            if white_pixels(shot, *self.layout["Label1"]) < 20:
                 return "the name box's caption is not drawn in white"
             return None
 
-        wait_for_documented_screenshot(take, fault, ARGS.docs_screenshot, timeout=TIMEOUT)
+        wait_for_documented_screenshot(lambda: screenshot(self.main, shot), fault,
+                                       ARGS.docs_screenshot, timeout=TIMEOUT)
         print(f"screenshot: {shot}")
 
     def test_space_race_with_two_faces(self):

@@ -14,10 +14,9 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(ROOT / "tests"))
-from end_to_end_support import (Failure, expected_image, park_pointer,  # noqa: E402
-                                read_layout, wait_for, wait_for_documented_screenshot, xdotool)
-
-DIALOG_TITLE = "Select a folder to save file in."
+from end_to_end_support import (GREEN, SAVE_TITLE, Failure, expected_image,  # noqa: E402
+                                image_info, park_pointer, pixel, read_layout, screenshot,
+                                wait_for, wait_for_documented_screenshot, white_pixels, xdotool)
 
 
 def find_window(title):
@@ -30,25 +29,6 @@ def control_centres(args):
     layout = read_layout([args.wine_run, args.prefix, args.layout])
     return {name: (left + width // 2, top + height // 2)
             for name, (left, top, width, height) in layout.items()}
-
-
-def screenshot(window, path):
-    subprocess.run(["import", "-window", window, str(path)], check=True)
-    return str(path)
-
-
-def pixel(path, x, y):
-    out = subprocess.run(["convert", str(path), "-format", f"%[pixel:p{{{x},{y}}}]", "info:-"],
-                         capture_output=True, text=True, check=True).stdout
-    numbers = re.findall(r"\d+", out)
-    return tuple(int(n) for n in numbers[:3])
-
-
-def white_pixels(path, x, y, width, height):
-    out = subprocess.run(["convert", str(path), "-crop", f"{width}x{height}+{x}+{y}", "+repage",
-                          "-fill", "black", "+opaque", "white", "-format", "%[fx:mean*w*h]",
-                          "info:-"], capture_output=True, text=True, check=True).stdout
-    return round(float(out))
 
 
 def saved_files(folder):
@@ -77,15 +57,12 @@ def painted_screenshot(window, path, what):
     """A screenshot of the window once it shows more than a flat colour, that is, once the
     program has drawn it."""
     def shot():
-        screenshot(window, path)
-        colours = subprocess.run(["identify", "-format", "%k", str(path)], capture_output=True,
-                                 text=True, check=True).stdout
-        return int(colours) > 8
+        return int(image_info(screenshot(window, path), "%k")) > 8
     wait_for(f"{what} to be drawn", shot, timeout=20)
 
 
 def save_through_dialog(path):
-    dialog = wait_for("the save dialog", lambda: find_window(DIALOG_TITLE))
+    dialog = wait_for("the save dialog", lambda: find_window(SAVE_TITLE))
     xdotool("windowfocus", "--sync", dialog)
     # Replace the offered name with the full path.
     xdotool("key", "End", "shift+Home", "BackSpace")
@@ -130,7 +107,7 @@ def run(args):
         xdotool("key", "Return")
         box = wait_for("the Error box", lambda: find_window("Error"), timeout=15)
         painted_screenshot(box, work / "tilewright-error.png", "the Error box")
-        if find_window(DIALOG_TITLE):
+        if find_window(SAVE_TITLE):
             raise Failure("the save dialog opened for a 20-character name")
         xdotool("windowfocus", "--sync", box)
         xdotool("key", "Return")
@@ -180,9 +157,8 @@ def other_window(*known):
 
 def start_screenshot_fault(path, centres):
     """What the screenshot lacks of the window at start, or None when it shows everything."""
-    green = (0, 64, 0)
-    if pixel(path, 5, 5) != green:
-        return f"the window's background is {pixel(path, 5, 5)}, not {green}"
+    if pixel(path, 5, 5) != GREEN:
+        return f"the window's background is {pixel(path, 5, 5)}, not {GREEN}"
     x, y = centres["Label1"]
     if white_pixels(path, x - 60, y - 6, 120, 12) < 20:
         return "no white text in Label1"
@@ -190,7 +166,7 @@ def start_screenshot_fault(path, centres):
     if white_pixels(path, x - 5, y - 6, 30, 12) < 10:
         return "no white text beside chk0"
     x, y = centres["Image1"]
-    if pixel(path, x, y - 120) == green:
+    if pixel(path, x, y - 120) == GREEN:
         return "the icon picture is not drawn"
     return None
 
