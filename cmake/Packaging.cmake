@@ -11,9 +11,6 @@ set(TILEWRIGHT_MAINTAINER "Unnamed Tilewright packager <packager@example.invalid
 if(WIN32)
     # The .zip: the exes (each installs itself into the zip's top folder) beside the README and
     # the licence, nothing to install.
-    if(TARGET Tilewright)
-        install(TARGETS Tilewright RUNTIME DESTINATION .)
-    endif()
     install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
     set(CPACK_GENERATOR ZIP)
     set(CPACK_PACKAGE_FILE_NAME Tilewright-${PROJECT_VERSION}-win64)
