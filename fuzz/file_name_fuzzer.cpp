@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "create/file_name.h"
-#include "fuzz/file_name_check.h"
 #include "fuzz/finding.h"
+#include "tests/support/file_name_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tilewright;

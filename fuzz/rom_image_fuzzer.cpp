@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "fuzz/finding.h"
-#include "fuzz/image_check.h"
+#include "tests/support/image_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // No copy: the sanitizer sees any read past the fuzzer's exactly sized buffer.

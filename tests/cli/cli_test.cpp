@@ -16,9 +16,9 @@
 namespace tilewright {
 namespace {
 
-using testing::readFile;
-using testing::ScratchFolder;
-using testing::writeFile;
+using test::readFile;
+using test::ScratchFolder;
+using test::writeFile;
 
 // Standard streams held in strings; standard input is what the test puts there.
 class FakeConsole final : public Console {

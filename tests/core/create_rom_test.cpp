@@ -5,9 +5,9 @@
 #include <new>
 #include <stdexcept>
 
-#include "fuzz/image_check.h"
 #include "rom/rom_image.h"
 #include "tests/core/test_support.h"
+#include "tests/support/image_check.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -16,11 +16,11 @@
 namespace tilewright {
 namespace {
 
-using testing::FakeWindow;
-using testing::readFile;
-using testing::ScratchFolder;
-using testing::utf8Path;
-using testing::writeFile;
+using test::FakeWindow;
+using test::readFile;
+using test::ScratchFolder;
+using test::utf8Path;
+using test::writeFile;
 
 // The image the file must hold, worked out without the core's builder.
 std::vector<std::uint8_t> imageBytes(std::string_view name, IconChoice icon) {

@@ -29,10 +29,10 @@
 namespace tilewright {
 namespace {
 
-using testing::FakeWindow;
-using testing::readFile;
-using testing::ScratchFolder;
-using testing::writeFile;
+using test::FakeWindow;
+using test::readFile;
+using test::ScratchFolder;
+using test::writeFile;
 
 const std::vector<std::uint8_t> kOldContents{'o', 'l', 'd', ' ', 'r', 'o', 'm'};
 

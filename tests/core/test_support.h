@@ -10,7 +10,7 @@
 #include "create/create_rom.h"
 #include "tests/support/files.h"
 
-namespace tilewright::testing {
+namespace tilewright::test {
 
 // A main window without a screen: it holds the name and the selection, answers the save
 // dialog with a path chosen by the test (or fails with dialogFailure, as a toolkit's dialog
@@ -43,4 +43,4 @@ public:
     }
 };
 
-}  // namespace tilewright::testing
+}  // namespace tilewright::test

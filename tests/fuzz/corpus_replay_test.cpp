@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "create/file_name.h"
-#include "fuzz/file_name_check.h"
-#include "fuzz/image_check.h"
+#include "tests/support/file_name_check.h"
 #include "tests/support/files.h"
+#include "tests/support/image_check.h"
 
 namespace tilewright {
 namespace {
@@ -24,7 +24,7 @@ std::vector<Seed> seeds(const char* target) {
     const std::filesystem::path folder = std::filesystem::path(TILEWRIGHT_FUZZ_CORPUS) / target;
     std::vector<Seed> all;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        const std::vector<std::uint8_t> bytes = testing::readFile(entry.path());
+        const std::vector<std::uint8_t> bytes = test::readFile(entry.path());
         all.push_back({entry.path().filename().string(), {bytes.begin(), bytes.end()}});
     }
     return all;

@@ -10,11 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/image_check.h"
 #include "rom/rom_image.h"
 #include "tests/gtk/window_driver.h"
-#include "tests/spoken_names.h"
 #include "tests/support/files.h"
+#include "tests/support/image_check.h"
+#include "tests/support/spoken_names.h"
+#include "tests/support/window_pixels.h"
 #include "ui/gtk/form1.h"
 #include "ui/layout.h"
 
@@ -30,8 +31,8 @@ namespace {
 using layout::ControlId;
 using test::DialogAnswers;
 using test::pressKey;
+using test::readFile;
 using test::typeText;
-using testing::readFile;
 
 // As the user does: GTK asks before replacing a file only when its Save button is pressed.
 void pressSave(GtkDialog* dialog) {
@@ -75,32 +76,22 @@ protected:
     std::string name() const { return form_->nameText(); }
 
     std::unique_ptr<Form1> form_;
-    testing::ScratchFolder folder_;
+    test::ScratchFolder folder_;
 };
 
 // ---- Layout, texts and colours ----
 
 TEST_F(Form1Test, EveryControlHasItsLayoutRectangle) {
-    EXPECT_EQ(gtk_widget_get_allocated_width(window()), 200);
-    EXPECT_EQ(gtk_widget_get_allocated_height(window()), 406);
+    EXPECT_EQ(gtk_widget_get_allocated_width(window()), test::kClientPixelsAt96.width);
+    EXPECT_EQ(gtk_widget_get_allocated_height(window()), test::kClientPixelsAt96.height);
     EXPECT_FALSE(gtk_window_get_resizable(form_->window()));
     EXPECT_STREQ(gtk_window_get_title(form_->window()), "Tilewright");
 
-    // Left, top, width and height in pixels at 96 dpi.
-    const std::pair<ControlId, GdkRectangle> expected[] = {
-        {ControlId::Label1, {24, 8, 153, 17}},      {ControlId::txtName, {24, 24, 153, 21}},
-        {ControlId::Label2, {24, 68, 153, 13}},     {ControlId::chk0, {20, 108, 49, 19}},
-        {ControlId::chk1, {20, 152, 49, 19}},       {ControlId::chk2, {20, 196, 49, 19}},
-        {ControlId::chk3, {20, 240, 49, 19}},       {ControlId::chk4, {20, 284, 49, 19}},
-        {ControlId::chk5, {20, 320, 49, 19}},       {ControlId::Image1, {72, 88, 103, 259}},
-        {ControlId::cmdCreate, {28, 368, 145, 29}},
-    };
-    ASSERT_EQ(std::size(expected), layout::kControls.size());
-    for (const auto& [id, want] : expected) {
+    for (const auto& [id, want] : test::kPixelsAt96) {
         SCOPED_TRACE(layout::control(id).name);
         const GdkRectangle got = test::rectangleInWindow(control(id));
-        EXPECT_EQ(got.x, want.x);
-        EXPECT_EQ(got.y, want.y);
+        EXPECT_EQ(got.x, want.left);
+        EXPECT_EQ(got.y, want.top);
         EXPECT_EQ(got.width, want.width);
         EXPECT_EQ(got.height, want.height);
     }
@@ -214,10 +205,10 @@ TEST_F(Form1Test, TheApplicationIconComesInEverySizeOnceIdle) {
 
 TEST_F(Form1Test, EveryControlHasTheNameAScreenReaderSpeaks) {
     const auto text = [](const char* t) { return std::string(t != nullptr ? t : ""); };
-    for (const test::SpokenName& spoken : test::kSpokenNames) {
-        SCOPED_TRACE(layout::control(spoken.id).name);
-        EXPECT_EQ(text(atk_object_get_name(gtk_widget_get_accessible(control(spoken.id)))),
-                  spoken.name);
+    for (const layout::Control& c : layout::kControls) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(text(atk_object_get_name(gtk_widget_get_accessible(control(c.id)))),
+                  test::spokenName(c.id));
     }
     EXPECT_EQ(
         text(atk_object_get_description(gtk_widget_get_accessible(control(ControlId::Image1)))),
@@ -420,7 +411,7 @@ TEST_F(Form1Test, CreateAsksWhereToSaveWritesTheImageAndResets) {
 
 TEST_F(Form1Test, ReplacingAFileIsAskedFirst) {
     const std::filesystem::path target = folder_ / "OLD.BIN";
-    testing::writeFile(target, "old contents");
+    test::writeFile(target, "old contents");
     typeText(window(), "new");
 
     bool asked = false;

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/spoken_names.h"
+#include "tests/support/spoken_names.h"
 #include "ui/layout.h"
 
 namespace {
@@ -116,25 +116,24 @@ void check(bool condition, const std::string& what) {
 }
 
 void checkControls(const std::vector<Node>& nodes) {
-    using tilewright::test::kSpokenNames;
-    check(nodes.size() == kSpokenNames.size(), "the window lists " + std::to_string(nodes.size()) +
-                                                   " controls, not " +
-                                                   std::to_string(kSpokenNames.size()));
-    for (std::size_t i = 0; i < nodes.size() && i < kSpokenNames.size(); ++i) {
-        const auto& want = kSpokenNames[i];
-        const auto& c = tilewright::layout::control(want.id);
-        const std::string wantName(want.name);
+    using tilewright::layout::kControls;
+    check(nodes.size() == kControls.size(), "the window lists " + std::to_string(nodes.size()) +
+                                                " controls, not " +
+                                                std::to_string(kControls.size()));
+    for (std::size_t i = 0; i < nodes.size() && i < kControls.size(); ++i) {
+        const auto& c = kControls[i];
+        const std::string wantName(tilewright::test::spokenName(c.id));
         check(nodes[i].role == roleOf(c.kind),
               std::string(c.name) + " has role " + owned(atspi_role_get_name(nodes[i].role)));
         check(nodes[i].name == wantName, std::string(c.name) + " is called \"" + nodes[i].name +
                                              "\", not \"" + wantName + "\"");
-        if (want.id == tilewright::layout::ControlId::Image1) {
+        if (c.id == tilewright::layout::ControlId::Image1) {
             const std::string description =
                 owned(atspi_accessible_get_description(nodes[i].accessible, nullptr));
             check(description == tilewright::test::kPictureDescription,
                   "the picture's description is \"" + description + "\"");
         }
-        if (want.id == tilewright::layout::ControlId::txtName) {
+        if (c.id == tilewright::layout::ControlId::txtName) {
             std::string label;
             GArray* relations = atspi_accessible_get_relation_set(nodes[i].accessible, nullptr);
             for (guint r = 0; relations != nullptr && r < relations->len; ++r) {
@@ -150,7 +149,8 @@ void checkControls(const std::vector<Node>& nodes) {
             if (relations != nullptr) {
                 g_array_free(relations, TRUE);
             }
-            check(label == kSpokenNames[0].name, "the name box is labelled by \"" + label + "\"");
+            check(label == tilewright::test::spokenName(tilewright::layout::kNameBoxLabel),
+                  "the name box is labelled by \"" + label + "\"");
         }
     }
 }

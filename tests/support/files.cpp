@@ -4,7 +4,7 @@
 #include <iterator>
 #include <random>
 
-namespace tilewright::testing {
+namespace tilewright::test {
 
 ScratchFolder::ScratchFolder() {
     std::random_device random;
@@ -49,4 +49,4 @@ void writeFile(const std::filesystem::path& path, std::string_view content) {
         .write(content.data(), static_cast<std::streamsize>(content.size()));
 }
 
-}  // namespace tilewright::testing
+}  // namespace tilewright::test

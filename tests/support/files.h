@@ -8,7 +8,7 @@
 #include <vector>
 
 // File helpers shared by every C++ test program.
-namespace tilewright::testing {
+namespace tilewright::test {
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class ScratchFolder {
@@ -39,4 +39,4 @@ private:
 [[nodiscard]] std::vector<std::uint8_t> readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, std::string_view content);
 
-}  // namespace tilewright::testing
+}  // namespace tilewright::test

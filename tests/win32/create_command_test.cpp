@@ -17,12 +17,12 @@ namespace tilewright {
 namespace {
 
 using layout::ControlId;
-using testing::pumpMessages;
-using testing::ScriptedForm1;
+using test::pumpMessages;
+using test::ScriptedForm1;
 
 void typeIntoName(ScriptedForm1& form, std::wstring_view text) {
     for (const wchar_t c : text) {
-        testing::postChar(form.control(ControlId::txtName), c);
+        test::postChar(form.control(ControlId::txtName), c);
     }
     pumpMessages(form);
 }
@@ -33,7 +33,7 @@ void pressCreate(ScriptedForm1& form) {
 }
 
 TEST(Form1Create, WritesTheImageAndResetsTheWindow) {
-    testing::ScratchFolder folder;
+    test::ScratchFolder folder;
     ScriptedForm1 form;
     form.savePath = folder.path() / "SPACE RACE";
     typeIntoName(form, L"space race");
@@ -52,7 +52,7 @@ TEST(Form1Create, WritesTheImageAndResetsTheWindow) {
         0x3F, 0x3E, 0x3E, 0x3E, 0x3E, 0x3E, 0x3E, 0x3E, 0x3E,        // end, pad
         0x3F, 0xFD, 0xFE, 0x3F};                                     // icon 3
     std::copy(record.begin(), record.end(), expected.begin() + 0x1000);
-    EXPECT_EQ(testing::readFile(folder.path() / "SPACE RACE"), expected);
+    EXPECT_EQ(test::readFile(folder.path() / "SPACE RACE"), expected);
 
     EXPECT_EQ(form.nameText(), "");
     EXPECT_EQ(form.selectedIcon(), IconChoice::None);
@@ -64,12 +64,12 @@ TEST(Form1Create, WritesTheImageAndResetsTheWindow) {
 }
 
 TEST(Form1Create, RefusesTwentyCharactersAndKeepsNameIconAndFocus) {
-    testing::ScratchFolder folder;
+    test::ScratchFolder folder;
     ScriptedForm1 form;
     form.savePath = folder.path() / "never";
     typeIntoName(form, L"abcdefghijklmnopqrst");
     form.selectIcon(IconChoice::Icon5);
-    testing::postKey(form.control(ControlId::txtName), VK_RETURN);
+    test::postKey(form.control(ControlId::txtName), VK_RETURN);
     pumpMessages(form);
 
     ASSERT_EQ(form.errors.size(), 1u);
@@ -83,7 +83,7 @@ TEST(Form1Create, RefusesTwentyCharactersAndKeepsNameIconAndFocus) {
 }
 
 TEST(Form1Create, CancelledDialogWritesNothing) {
-    testing::ScratchFolder folder;
+    test::ScratchFolder folder;
     ScriptedForm1 form;
     typeIntoName(form, L"my game");
     pressCreate(form);
@@ -100,9 +100,9 @@ TEST(Form1Text, NameCrossesBetweenUtf16AndUtf8Intact) {
     SetWindowTextW(name, L"MY \"GAME\", 2!");
     EXPECT_EQ(form.nameText(), "MY \"GAME\", 2!");
     form.setNameText("SPACE RACE");
-    EXPECT_EQ(testing::windowText(name), L"SPACE RACE");
+    EXPECT_EQ(test::windowText(name), L"SPACE RACE");
     form.setNameText("");
-    EXPECT_EQ(testing::windowText(name), L"");
+    EXPECT_EQ(test::windowText(name), L"");
 
     // Names longer than the old 30000-character default of a text box are kept whole.
     const std::string longName(40000, 'A');
@@ -145,7 +145,7 @@ struct SeenBox {
 SeenBox seenBox;
 
 BOOL CALLBACK collectChild(HWND child, LPARAM) {
-    seenBox.texts.push_back(testing::windowText(child));
+    seenBox.texts.push_back(test::windowText(child));
     if ((GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
         seenBox.hasIcon = seenBox.hasIcon || SendMessageW(child, STM_GETICON, 0, 0) != 0;
     }
@@ -169,7 +169,7 @@ void CALLBACK closeBox(HWND, UINT, UINT_PTR timer, DWORD) {
     }
     KillTimer(nullptr, timer);
     seenBox.owner = GetWindow(seenBox.box, GW_OWNER);
-    seenBox.title = testing::windowText(seenBox.box);
+    seenBox.title = test::windowText(seenBox.box);
     EnumChildWindows(seenBox.box, collectChild, 0);
     PostMessageW(seenBox.box, WM_COMMAND, IDOK, 0);
 }

@@ -11,10 +11,10 @@ namespace tilewright {
 namespace {
 
 using layout::ControlId;
-using testing::postChar;
-using testing::postKey;
-using testing::pumpMessages;
-using testing::ScriptedForm1;
+using test::postChar;
+using test::postKey;
+using test::pumpMessages;
+using test::ScriptedForm1;
 
 void postText(HWND target, std::wstring_view text) {
     for (const wchar_t c : text) {
@@ -43,7 +43,7 @@ protected:
     void pump() { pumpMessages(form); }
     // For input sent through the keyboard or mouse, which arrives when it arrives.
     bool pumpUntilName(std::string_view expected) {
-        return testing::pumpUntil(form, [&] { return form.nameText() == expected; });
+        return test::pumpUntil(form, [&] { return form.nameText() == expected; });
     }
 
     ScriptedForm1 form;
@@ -51,7 +51,7 @@ protected:
 
 TEST_F(Form1Keys, KeyboardTypingArrivesInCapitals) {
     // "space race" on the keyboard, without clicking the name box first.
-    testing::typeKeys({'S', 'P', 'A', 'C', 'E', VK_SPACE, 'R', 'A', 'C', 'E'});
+    test::typeKeys({'S', 'P', 'A', 'C', 'E', VK_SPACE, 'R', 'A', 'C', 'E'});
     EXPECT_TRUE(pumpUntilName("SPACE RACE")) << form.nameText();
 }
 
@@ -74,8 +74,8 @@ TEST_F(Form1Keys, CtrlVIsSwallowedButKeysWithoutCharactersStillWork) {
     pump();
     EXPECT_EQ(form.nameText(), "ABC");
     // The D typed after it shows when the keyboard's Ctrl+V has been handled.
-    testing::typeKeys({'V'}, {VK_CONTROL});
-    testing::typeKeys({'D'});
+    test::typeKeys({'V'}, {VK_CONTROL});
+    test::typeKeys({'D'});
     EXPECT_TRUE(pumpUntilName("ABCD")) << form.nameText();
 
     postKey(name(), VK_BACK);
@@ -92,7 +92,7 @@ TEST_F(Form1Keys, TextEnteringWithoutATypedCharacterObeysTheKeyFilter) {
     // the B of "AB".
     constexpr std::wstring_view kInserted = L"bob\t\x1b!\u00e9";
     const std::pair<const char*, std::function<void()>> routes[] = {
-        {"Shift+Insert", [] { testing::typeKeys({VK_INSERT}, {VK_SHIFT}); }},
+        {"Shift+Insert", [] { test::typeKeys({VK_INSERT}, {VK_SHIFT}); }},
         {"Paste from the context menu", [&] { SendMessageW(name(), WM_PASTE, 0, 0); }},
         {"an input method or another program",
          [&] {
@@ -130,18 +130,18 @@ TEST_F(Form1Keys, TabAndShiftTabVisitNameCreateAndTheSelectedOption) {
     const std::vector<HWND> backward{form.control(ControlId::chk3),
                                      form.control(ControlId::cmdCreate), name()};
     for (const HWND expected : backward) {
-        testing::typeKeys({VK_TAB}, {VK_SHIFT});
-        EXPECT_TRUE(testing::pumpUntil(form, [&] { return GetFocus() == expected; }));
+        test::typeKeys({VK_TAB}, {VK_SHIFT});
+        EXPECT_TRUE(test::pumpUntil(form, [&] { return GetFocus() == expected; }));
     }
 }
 
 TEST_F(Form1Keys, ClickingAnOptionSelectsItAndTypingGoesOnInTheName) {
     postText(name(), L"star");
     pump();
-    testing::clickCentre(form.control(ControlId::chk3));
-    EXPECT_TRUE(testing::pumpUntil(
+    test::clickCentre(form.control(ControlId::chk3));
+    EXPECT_TRUE(test::pumpUntil(
         form, [&] { return form.selectedIcon() == IconChoice::Icon3 && GetFocus() == name(); }));
-    testing::typeKeys({'S'});
+    test::typeKeys({'S'});
     EXPECT_TRUE(pumpUntilName("STARS")) << form.nameText();
 }
 

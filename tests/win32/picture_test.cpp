@@ -132,7 +132,7 @@ TEST(IconPicture, ScalingKeepsFlatColoursAndAveragesAtEveryRatio) {
 // The window scales the picture once for its frame and keeps it; when the frame's size changes
 // with the DPI (and back), it draws the picture at the new size.
 TEST(IconPicture, TheWindowDrawsThePictureAtEachSizeItsFrameTakes) {
-    testing::ScriptedForm1 form;
+    test::ScriptedForm1 form;
     const GdiHandle<HBITMAP> picture = loadIconPicture(GetModuleHandleW(nullptr));
     ASSERT_TRUE(picture);
     const HWND frame = form.control(layout::ControlId::Image1);

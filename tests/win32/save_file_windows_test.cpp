@@ -16,12 +16,12 @@
 namespace tilewright {
 namespace {
 
-using testing::folderEntries;
-using testing::readFile;
-using testing::ScratchFolder;
+using test::folderEntries;
+using test::readFile;
+using test::ScratchFolder;
 
 void writeFile(const std::filesystem::path& path, std::size_t size, std::uint8_t value) {
-    testing::writeFile(path, std::string(size, static_cast<char>(value)));
+    test::writeFile(path, std::string(size, static_cast<char>(value)));
 }
 
 std::vector<std::uint8_t> image() {
@@ -34,7 +34,7 @@ std::vector<std::uint8_t> image() {
 
 // Saves as the program does: the path arrives in UTF-8, as the save dialog hands it on.
 std::error_code saveAt(const std::filesystem::path& target, std::span<const std::uint8_t> bytes) {
-    return saveFileSafely(testing::utf8Path(target), bytes);
+    return saveFileSafely(test::utf8Path(target), bytes);
 }
 
 TEST(WindowsSaveFile, ReplacesALongerFileWithExactlyTheImage) {

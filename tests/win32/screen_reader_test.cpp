@@ -6,7 +6,7 @@
 #include <string>
 
 #include "create/wide_text.h"
-#include "tests/spoken_names.h"
+#include "tests/support/spoken_names.h"
 #include "tests/win32/window_test_support.h"
 
 namespace tilewright {
@@ -37,10 +37,10 @@ std::string accessibleText(HWND control, Text which) {
 }
 
 TEST(Form1ScreenReader, EveryControlHasTheNameAScreenReaderSpeaks) {
-    testing::ScriptedForm1 form;
-    for (const test::SpokenName& spoken : test::kSpokenNames) {
-        SCOPED_TRACE(layout::control(spoken.id).name);
-        EXPECT_EQ(accessibleText(form.control(spoken.id), Text::Name), spoken.name);
+    test::ScriptedForm1 form;
+    for (const layout::Control& c : layout::kControls) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(accessibleText(form.control(c.id), Text::Name), test::spokenName(c.id));
     }
     EXPECT_EQ(accessibleText(form.control(ControlId::Image1), Text::Description),
               test::kPictureDescription);

@@ -2,7 +2,10 @@
 // the state a user finds at start.
 #include <gtest/gtest.h>
 
+#include <span>
+
 #include "create/wide_text.h"
+#include "tests/support/window_pixels.h"
 #include "tests/win32/window_test_support.h"
 #include "ui/layout.h"
 
@@ -11,39 +14,28 @@ namespace {
 
 using layout::ControlId;
 using layout::ControlKind;
-using testing::ScriptedForm1;
+using test::ScriptedForm1;
 
-// Each control's left, top, width and height in pixels, at 96 and at 144 dpi.
-struct Placement {
-    ControlId id;
-    layout::Rect at96;
-    layout::Rect at144;
-};
-constexpr Placement kPlacements[] = {
-    {ControlId::Label1, {24, 8, 153, 17}, {35, 12, 230, 26}},
-    {ControlId::txtName, {24, 24, 153, 21}, {35, 36, 230, 32}},
-    {ControlId::Label2, {24, 68, 153, 13}, {36, 102, 230, 20}},
-    {ControlId::chk0, {20, 108, 49, 19}, {30, 162, 74, 29}},
-    {ControlId::chk1, {20, 152, 49, 19}, {30, 228, 74, 29}},
-    {ControlId::chk2, {20, 196, 49, 19}, {30, 294, 74, 29}},
-    {ControlId::chk3, {20, 240, 49, 19}, {30, 360, 74, 29}},
-    {ControlId::chk4, {20, 284, 49, 19}, {30, 426, 74, 29}},
-    {ControlId::chk5, {20, 320, 49, 19}, {30, 480, 74, 29}},
-    {ControlId::Image1, {72, 88, 103, 259}, {108, 132, 155, 389}},
-    {ControlId::cmdCreate, {28, 368, 145, 29}, {41, 552, 218, 44}},
+// Each control's left, top, width and height in pixels at 144 dpi (at 96: tests/support).
+constexpr test::PixelPlacement kPixelsAt144[] = {
+    {ControlId::Label1, {35, 12, 230, 26}},     {ControlId::txtName, {35, 36, 230, 32}},
+    {ControlId::Label2, {36, 102, 230, 20}},    {ControlId::chk0, {30, 162, 74, 29}},
+    {ControlId::chk1, {30, 228, 74, 29}},       {ControlId::chk2, {30, 294, 74, 29}},
+    {ControlId::chk3, {30, 360, 74, 29}},       {ControlId::chk4, {30, 426, 74, 29}},
+    {ControlId::chk5, {30, 480, 74, 29}},       {ControlId::Image1, {108, 132, 155, 389}},
+    {ControlId::cmdCreate, {41, 552, 218, 44}},
 };
 
 void expectLaidOutAt(const Form1& form, int dpi) {
     ASSERT_TRUE(dpi == 96 || dpi == 144);
     RECT client{};
     GetClientRect(form.handle(), &client);
-    EXPECT_EQ(client.right, dpi == 96 ? 200 : 300) << dpi;
-    EXPECT_EQ(client.bottom, dpi == 96 ? 406 : 609) << dpi;
-    ASSERT_EQ(std::size(kPlacements), layout::kControls.size());
-    for (const Placement& placement : kPlacements) {
-        const layout::Rect expected = dpi == 96 ? placement.at96 : placement.at144;
-        const RECT actual = testing::rectInClient(form.handle(), form.control(placement.id));
-        SCOPED_TRACE(::testing::Message() << layout::control(placement.id).name << " at " << dpi);
+    EXPECT_EQ(client.right, dpi == 96 ? test::kClientPixelsAt96.width : 300) << dpi;
+    EXPECT_EQ(client.bottom, dpi == 96 ? test::kClientPixelsAt96.height : 609) << dpi;
+    for (const auto& [id, expected] :
+         dpi == 96 ? std::span(test::kPixelsAt96) : std::span(kPixelsAt144)) {
+        const RECT actual = test::rectInClient(form.handle(), form.control(id));
+        SCOPED_TRACE(::testing::Message() << layout::control(id).name << " at " << dpi);
         EXPECT_EQ(actual.left, expected.left);
         EXPECT_EQ(actual.top, expected.top);
         EXPECT_EQ(actual.right - actual.left, expected.width);
@@ -122,16 +114,16 @@ TEST(Form1Layout, LaysOutAgainWhenTheDpiChanges) {
 
 TEST(Form1Layout, IsAFixedSizeWindowWithTheTitleAndTexts) {
     ScriptedForm1 form;
-    EXPECT_EQ(testing::windowText(form.handle()), L"Tilewright");
+    EXPECT_EQ(test::windowText(form.handle()), L"Tilewright");
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(form.handle(), GWL_STYLE));
     EXPECT_EQ(style & WS_THICKFRAME, 0u);
     EXPECT_EQ(style & WS_MAXIMIZEBOX, 0u);
     EXPECT_NE(style & WS_CAPTION, 0u);
-    EXPECT_EQ(testing::windowText(form.control(ControlId::Label1)), L"Name: (Max. 19 Characters)");
-    EXPECT_EQ(testing::windowText(form.control(ControlId::Label2)), L"Select Icon:");
-    EXPECT_EQ(testing::windowText(form.control(ControlId::chk0)), L"None");
-    EXPECT_EQ(testing::windowText(form.control(ControlId::chk3)), L"");
-    EXPECT_EQ(testing::windowText(form.control(ControlId::cmdCreate)), L"Create Rom (27C64)");
+    EXPECT_EQ(test::windowText(form.control(ControlId::Label1)), L"Name: (Max. 19 Characters)");
+    EXPECT_EQ(test::windowText(form.control(ControlId::Label2)), L"Select Icon:");
+    EXPECT_EQ(test::windowText(form.control(ControlId::chk0)), L"None");
+    EXPECT_EQ(test::windowText(form.control(ControlId::chk3)), L"");
+    EXPECT_EQ(test::windowText(form.control(ControlId::cmdCreate)), L"Create Rom (27C64)");
 }
 
 TEST(Form1Layout, OpensEmptyWithNoneSelectedAndTheNameBoxFocused) {

@@ -4,7 +4,7 @@
 
 #include "tests/support/files.h"
 
-namespace tilewright::testing {
+namespace tilewright::test {
 
 void pumpMessages(Form1& form) {
     MSG message{};
@@ -112,4 +112,4 @@ void ScriptedForm1::showError(std::string_view text, std::string_view title) {
     errors.emplace_back(std::string(text), std::string(title));
 }
 
-}  // namespace tilewright::testing
+}  // namespace tilewright::test

@@ -11,7 +11,7 @@
 #include "ui/win32/message_loop.h"
 #include "ui/win32/windows_api.h"
 
-namespace tilewright::testing {
+namespace tilewright::test {
 
 // Handles every message already queued through the program's own message handling, with the
 // messages that handling posts in turn. Posted input is handled in order, so afterwards all of
@@ -51,4 +51,4 @@ public:
     void showError(std::string_view text, std::string_view title) override;
 };
 
-}  // namespace tilewright::testing
+}  // namespace tilewright::test

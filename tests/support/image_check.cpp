@@ -1,4 +1,4 @@
-#include "fuzz/image_check.h"
+#include "tests/support/image_check.h"
 
 #include <array>
 #include <exception>

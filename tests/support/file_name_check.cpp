@@ -1,4 +1,4 @@
-#include "fuzz/file_name_check.h"
+#include "tests/support/file_name_check.h"
 
 #include <algorithm>
 #include <string>
