@@ -20,16 +20,13 @@ elseif(UNIX)
     set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/tilewright)
     set(compressed_docs)
 
-    # Manual pages, with the project's version filled in, compressed as Debian wants them:
-    # maximum compression, and no name or time stamp so that every build gives the same bytes.
-    # A program not built here has no page installed.
-    set(man_pages tilewright ${PROJECT_SOURCE_DIR}/man/tilewright.1.in
-        tilewright-cli ${PROJECT_SOURCE_DIR}/cli/tilewright-cli.1)
-    while(man_pages)
-        list(POP_FRONT man_pages program source)
+    # Manual pages (man/, each naming the project's version, which the package tests check),
+    # compressed as Debian wants them: maximum compression, and no name or time stamp so that
+    # every build gives the same bytes. A program not built here has no page installed.
+    foreach(program tilewright tilewright-cli)
         if(TARGET ${program})
             set(page ${doc_build_dir}/${program}.1)
-            configure_file(${source} ${page} @ONLY)
+            configure_file(${PROJECT_SOURCE_DIR}/man/${program}.1 ${page} COPYONLY)
             add_custom_command(
                 OUTPUT ${page}.gz
                 COMMAND ${GZIP_PROGRAM} -9nkf ${page}
@@ -38,7 +35,7 @@ elseif(UNIX)
             install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
             list(APPEND compressed_docs ${page}.gz)
         endif()
-    endwhile()
+    endforeach()
 
     # Debian's changelog for the package, made from CHANGELOG.md.
     set(changelog ${doc_build_dir}/changelog)
