@@ -10,9 +10,14 @@
 namespace tilewright {
 namespace {
 
-// "Could not save "<path>".", then the reason as the system gives it, ending in a full stop.
-std::string saveFailureText(const std::string& path, const std::error_code& error) {
-    return "Could not save \"" + path + "\".\n\n" + systemReason(error) + ".";
+// "Could not save "<path>".", then the reason as a sentence of its own.
+std::string saveFailureText(const std::string& path, const std::error_code& error,
+                            const SaveDetails& details) {
+    std::string reason = saveFailureReason(path, error, details);
+    if (!reason.empty() && reason[0] >= 'a' && reason[0] <= 'z') {
+        reason[0] = static_cast<char>(reason[0] - 'a' + 'A');
+    }
+    return "Could not save \"" + path + "\".\n\n" + reason + ".";
 }
 
 void runCreate(MainWindow& window) {
@@ -39,9 +44,11 @@ void runCreate(MainWindow& window) {
     }
 
     const RomImage image = buildRomImage(name, window.selectedIcon());
-    if (const std::error_code error = saveFileSafely(*path, image)) {
+    SaveDetails details;
+    if (const std::error_code error =
+            saveFileSafely(*path, image, ExistingFile::Replace, &details)) {
         // The inputs stay as they are, so the user can pick another place.
-        window.showError(saveFailureText(*path, error), kErrorTitle);
+        window.showError(saveFailureText(*path, error, details), kErrorTitle);
         return;
     }
 
