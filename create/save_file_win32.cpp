@@ -71,9 +71,15 @@ std::wstring unlimitedFolder(const std::wstring& folder) {
     return std::wstring(kExtendedPrefix) + full;
 }
 
-// The file that a path names once the system has followed any symbolic link in it, or an
-// empty string where it cannot tell (the file does not exist, or the link leads nowhere).
-std::wstring finalPath(const std::wstring& path) {
+// The file that a path names once the system has followed any symbolic link in it, with its
+// number of names (hard links); an empty path where it cannot tell (the file does not exist, or
+// the link leads nowhere).
+struct FoundFile {
+    std::wstring path;
+    DWORD links = 0;
+};
+
+FoundFile findFile(const std::wstring& path) {
     // No access asked for: this opens even a file that another program holds without sharing.
     const HANDLE file =
         CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -81,7 +87,13 @@ std::wstring finalPath(const std::wstring& path) {
     if (file == INVALID_HANDLE_VALUE) {
         return {};
     }
-    std::wstring final(MAX_PATH, L'\0');
+    FoundFile found;
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (GetFileInformationByHandle(file, &information)) {
+        found.links = information.nNumberOfLinks;
+    }
+    std::wstring& final = found.path;
+    final.assign(MAX_PATH, L'\0');
     DWORD length = GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()),
                                              FILE_NAME_NORMALIZED);
     if (length >= final.size()) {
@@ -91,7 +103,7 @@ std::wstring finalPath(const std::wstring& path) {
     }
     CloseHandle(file);
     final.resize(length < final.size() ? length : 0);
-    return final;
+    return found;
 }
 
 // The folder part of a path, with its separator, so that a file name can follow it: "" for a
@@ -155,20 +167,46 @@ std::error_code writeAll(HANDLE handle, std::span<const std::uint8_t> bytes) {
         if (!WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
             return lastError();
         }
+        if (written == 0) {  // nothing taken and no error: trying again would never end
+            return windowsError(ERROR_WRITE_FAULT);
+        }
         bytes = bytes.subspan(written);
     }
     return {};
 }
 
-}  // namespace
+// ReplaceFileW carries the old file's attributes, creation time, security and streams over to
+// the new one, as moving it would not. Its failures leave the files in documented states; with
+// a backup name given they are: ERROR_UNABLE_TO_MOVE_REPLACEMENT and
+// ERROR_UNABLE_TO_REMOVE_REPLACED, and any other error, both files keep their names;
+// ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, the old file is under the backup name and is put back.
+// The temporary file is removed by its owner in every case. ERROR_FILE_NOT_FOUND means the
+// target went away meanwhile; the caller then moves the file as for a new one.
+DWORD replaceExisting(const std::wstring& target, TemporaryFile& temporary) {
+    const std::wstring backup = temporary.path() + L".old";
+    if (ReplaceFileW(target.c_str(), temporary.path().c_str(), backup.c_str(),
+                     REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
+                     nullptr)) {
+        temporary.markMoved();
+        DeleteFileW(backup.c_str());  // the old contents, no longer anyone's
+        return ERROR_SUCCESS;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+        MoveFileExW(backup.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+    }
+    return error;
+}
 
-NativePath nativePath(const std::string& path) {
+// The path the save dialog gave (see MainWindow::runSaveDialog) in UTF-16, as the system's file
+// calls take it.
+std::wstring nativePath(const std::string& path) {
     return toWide(path);
 }
 
 // Win32 calls rather than std::filesystem's: in a static build the latter bring in the whole
 // of the C++ locale library, which would more than double the size of the exe.
-std::error_code resolveTarget(const NativePath& target, NativePath& resolved) {
+std::error_code resolveTarget(const std::wstring& target, std::wstring& resolved, DWORD& links) {
     resolved = target;
     if (isReservedDeviceName(toUtf8(target))) {
         return SaveRefusal::ReservedDeviceName;
@@ -184,25 +222,37 @@ std::error_code resolveTarget(const NativePath& target, NativePath& resolved) {
     if (attributes & FILE_ATTRIBUTE_DEVICE) {
         return SaveRefusal::NotARegularFile;
     }
-    // Windows refuses to move a file over a read-only one, but not every system that runs the
-    // program does (Wine); a read-only file is refused everywhere, as writing to it would be.
+    // Windows refuses to replace a read-only file, but not every system that runs the program
+    // does (Wine); a read-only file is refused everywhere, as writing to it would be.
     if (attributes & FILE_ATTRIBUTE_READONLY) {
         return windowsError(ERROR_ACCESS_DENIED);
     }
     // Through a symbolic link, the file it leads to is replaced and the link kept. A link that
     // leads nowhere is itself replaced by the new file.
-    if (std::wstring final = finalPath(target); !final.empty()) {
-        resolved = std::move(final);
+    FoundFile found = findFile(target);
+    links = found.links;
+    if (!found.path.empty()) {
+        resolved = std::move(found.path);
     }
     return {};
 }
 
-std::error_code replaceFile(const NativePath& target, std::span<const std::uint8_t> bytes,
-                            ExistingFile existing) {
+}  // namespace
+
+std::error_code saveWithSystem(const std::string& path, std::span<const std::uint8_t> bytes,
+                               ExistingFile existing, SaveDetails& details) {
+    std::wstring target;
+    DWORD links = 0;
+    if (const std::error_code error = resolveTarget(nativePath(path), target, links)) {
+        return error;
+    }
+    details.targetLinks = links;
+    details.step = SaveStep::CreatingTemporary;
     TemporaryFile temporary(unlimitedFolder(folderOf(target)));
     if (!temporary.created()) {
         return lastError();
     }
+    details.step = SaveStep::Writing;
     if (const std::error_code error = writeAll(temporary.handle(), bytes)) {
         return error;
     }
@@ -212,7 +262,18 @@ std::error_code replaceFile(const NativePath& target, std::span<const std::uint8
     if (const std::error_code error = temporary.close()) {
         return error;
     }
-    // Without MOVEFILE_REPLACE_EXISTING the move itself refuses an existing target.
+    details.step = SaveStep::Replacing;
+    if (existing == ExistingFile::Replace && links > 0) {
+        const DWORD error = replaceExisting(target, temporary);
+        if (error == ERROR_SUCCESS) {
+            return {};
+        }
+        if (error != ERROR_FILE_NOT_FOUND) {
+            return windowsError(error);
+        }
+    }
+    // A new file is moved into place; without MOVEFILE_REPLACE_EXISTING the move itself refuses
+    // a file that appeared meanwhile.
     const DWORD replace = existing == ExistingFile::Replace ? MOVEFILE_REPLACE_EXISTING : 0;
     if (!MoveFileExW(temporary.path().c_str(), target.c_str(), replace | MOVEFILE_WRITE_THROUGH)) {
         const DWORD error = GetLastError();
