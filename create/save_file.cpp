@@ -84,10 +84,10 @@ std::string saveFailureReason(const std::string& target, const std::error_code& 
                "\" safely: " + reason;
     }
     if (details.step == SaveStep::Replacing) {
-        return replacing ? "cannot replace \"" + name + "\" in " + folder +
-                               " with the new file: " + reason
-                         : "cannot move the new file to \"" + name + "\" in " + folder + ": " +
-                               reason;
+        return replacing
+                   ? "cannot replace \"" + name + "\" in " + folder +
+                         " with the new file: " + reason
+                   : "cannot move the new file to \"" + name + "\" in " + folder + ": " + reason;
     }
     return reason;
 }

@@ -10,10 +10,10 @@ namespace tilewright {
 // Why a chosen path is refused before anything is written.
 enum class SaveRefusal {
     IsAFolder = 1,
-    NotARegularFile,     // a device, pipe or socket
-    ReservedDeviceName,  // a name Windows keeps for a device
-    AlreadyExists,       // the target exists and was not to be replaced
-    ChangedWhileSaving,  // another program replaced the target twice while it was looked up
+    NotARegularFile,        // a device, pipe or socket
+    ReservedDeviceName,     // a name Windows keeps for a device
+    AlreadyExists,          // the target exists and was not to be replaced
+    ChangedWhileSaving,     // another program replaced the target twice while it was looked up
     CannotRefuseReplacing,  // the file system cannot add a file only where none is (Keep)
 };
 

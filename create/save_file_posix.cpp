@@ -318,9 +318,9 @@ struct Target {
 // immutable file). A file that may be written but not read is opened for writing instead.
 std::error_code openExisting(Target& target, int found) {
     const auto open = [&](int access) {
-        return FileDescriptor(::openat(
-            target.folder.get(), target.name.c_str(),
-            access | O_CREAT | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC, 0666));
+        return FileDescriptor(
+            ::openat(target.folder.get(), target.name.c_str(),
+                     access | O_CREAT | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC, 0666));
     };
     target.existing = open(O_RDONLY);
     if (!target.existing.valid() && errno == EACCES) {
@@ -352,8 +352,9 @@ std::error_code followLink(const std::filesystem::path& path, Target& target, in
         return lastError();  // EACCES for a protected link, ELOOP...
     }
     const FileDescriptor opened(
-        dangling ? ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666)
-                 : ::open(path.c_str(), O_PATH | O_CLOEXEC));
+        dangling
+            ? ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666)
+            : ::open(path.c_str(), O_PATH | O_CLOEXEC));
     if (!opened.valid()) {
         return lastError();
     }
@@ -374,8 +375,9 @@ std::error_code followLink(const std::filesystem::path& path, Target& target, in
         return failure;
     }
     // The name found must lead to the opened file (an unlinked one reads " (deleted)").
-    target.changed = target.changed || (!dangling && !(target.existing.valid() &&
-                                                       sameFile(target.existing.get(), opened.get())));
+    target.changed =
+        target.changed ||
+        (!dangling && !(target.existing.valid() && sameFile(target.existing.get(), opened.get())));
     return {};
 }
 

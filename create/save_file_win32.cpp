@@ -71,12 +71,12 @@ std::wstring unlimitedFolder(const std::wstring& folder) {
     return std::wstring(kExtendedPrefix) + full;
 }
 
-// The file that a path names once the system has followed any symbolic link in it, with its
-// number of names (hard links); an empty path where it cannot tell (the file does not exist, or
-// the link leads nowhere).
+// The file that a path names once the system has followed any symbolic link in it, with what
+// the system says of it (its links, attributes and times); an empty path where it cannot tell
+// (the file does not exist, or the link leads nowhere).
 struct FoundFile {
     std::wstring path;
-    DWORD links = 0;
+    BY_HANDLE_FILE_INFORMATION information{};
 };
 
 FoundFile findFile(const std::wstring& path) {
@@ -88,9 +88,8 @@ FoundFile findFile(const std::wstring& path) {
         return {};
     }
     FoundFile found;
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (GetFileInformationByHandle(file, &information)) {
-        found.links = information.nNumberOfLinks;
+    if (!GetFileInformationByHandle(file, &found.information)) {
+        found.information = {};
     }
     std::wstring& final = found.path;
     final.assign(MAX_PATH, L'\0');
@@ -145,6 +144,19 @@ public:
 
     [[nodiscard]] bool created() const { return created_; }
     [[nodiscard]] HANDLE handle() const { return handle_; }
+
+    // Gives the new file the old one's attributes (hidden, system...) and creation time.
+    // ReplaceFileW carries them over on Windows, but not every system that runs the program
+    // does (Wine); best effort, as the data is what matters.
+    void keepAttributesOf(const BY_HANDLE_FILE_INFORMATION& old) const {
+        constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        FILE_BASIC_INFO basic{};  // times left at 0 stay as they are
+        basic.CreationTime.LowPart = old.ftCreationTime.dwLowDateTime;
+        basic.CreationTime.HighPart = static_cast<LONG>(old.ftCreationTime.dwHighDateTime);
+        basic.FileAttributes = (old.dwFileAttributes & kKept) | FILE_ATTRIBUTE_NORMAL;
+        SetFileInformationByHandle(handle_, FileBasicInfo, &basic, sizeof basic);
+    }
     [[nodiscard]] const std::wstring& path() const { return path_; }
 
     std::error_code close() {
@@ -206,7 +218,8 @@ std::wstring nativePath(const std::string& path) {
 
 // Win32 calls rather than std::filesystem's: in a static build the latter bring in the whole
 // of the C++ locale library, which would more than double the size of the exe.
-std::error_code resolveTarget(const std::wstring& target, std::wstring& resolved, DWORD& links) {
+std::error_code resolveTarget(const std::wstring& target, std::wstring& resolved,
+                              BY_HANDLE_FILE_INFORMATION& old) {
     resolved = target;
     if (isReservedDeviceName(toUtf8(target))) {
         return SaveRefusal::ReservedDeviceName;
@@ -230,7 +243,7 @@ std::error_code resolveTarget(const std::wstring& target, std::wstring& resolved
     // Through a symbolic link, the file it leads to is replaced and the link kept. A link that
     // leads nowhere is itself replaced by the new file.
     FoundFile found = findFile(target);
-    links = found.links;
+    old = found.information;
     if (!found.path.empty()) {
         resolved = std::move(found.path);
     }
@@ -242,15 +255,19 @@ std::error_code resolveTarget(const std::wstring& target, std::wstring& resolved
 std::error_code saveWithSystem(const std::string& path, std::span<const std::uint8_t> bytes,
                                ExistingFile existing, SaveDetails& details) {
     std::wstring target;
-    DWORD links = 0;
-    if (const std::error_code error = resolveTarget(nativePath(path), target, links)) {
+    BY_HANDLE_FILE_INFORMATION old{};
+    if (const std::error_code error = resolveTarget(nativePath(path), target, old)) {
         return error;
     }
+    const DWORD links = old.nNumberOfLinks;
     details.targetLinks = links;
     details.step = SaveStep::CreatingTemporary;
     TemporaryFile temporary(unlimitedFolder(folderOf(target)));
     if (!temporary.created()) {
         return lastError();
+    }
+    if (links > 0) {
+        temporary.keepAttributesOf(old);
     }
     details.step = SaveStep::Writing;
     if (const std::error_code error = writeAll(temporary.handle(), bytes)) {

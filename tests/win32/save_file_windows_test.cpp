@@ -118,6 +118,38 @@ TEST(WindowsSaveFile, ReplacingThroughALinkReplacesTheLinkedFile) {
     EXPECT_TRUE(std::wstring_view(final).ends_with(L"\\real.bin")) << final;
 }
 
+// Real Windows also keeps the file's creation time, security and alternate data streams; Wine
+// shows only the attributes.
+TEST(WindowsSaveFile, TheReplacedFileKeepsItsAttributesAndCreationTime) {
+    ScratchFolder folder;
+    const auto target = folder.path() / "GAME.BIN";
+    writeFile(target, 100, 0x55);
+    ASSERT_TRUE(SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    FILETIME created{};
+    SYSTEMTIME year2001{2001, 2, 0, 3, 4, 5, 6, 0};
+    ASSERT_TRUE(SystemTimeToFileTime(&year2001, &created));
+    const HANDLE file = CreateFileW(target.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(SetFileTime(file, &created, nullptr, nullptr));
+    CloseHandle(file);
+    WIN32_FILE_ATTRIBUTE_DATA before{};
+    ASSERT_TRUE(GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &before));
+    // Wine cannot set a creation time on a Unix file system; there the check is left out.
+    const bool timeSet = CompareFileTime(&before.ftCreationTime, &created) == 0;
+
+    const auto bytes = image();
+    ASSERT_FALSE(saveAt(target, bytes));
+    EXPECT_EQ(readFile(target), bytes);
+    WIN32_FILE_ATTRIBUTE_DATA after{};
+    ASSERT_TRUE(GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &after));
+    EXPECT_TRUE(after.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN);
+    if (timeSet) {
+        EXPECT_EQ(CompareFileTime(&after.ftCreationTime, &created), 0);
+    }
+    EXPECT_EQ(folder.entries(), std::set<std::string>{"GAME.BIN"});
+}
+
 TEST(WindowsSaveFile, TheProgramMayUseLongPaths) {
     // The exe's manifest, which this test program embeds too, lets Windows lift the 260
     // character limit where LongPathsEnabled is set.
