@@ -13,15 +13,16 @@
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <fstream>
 #include <functional>
 
-#include "create/create_rom.h"
 #include "create/save_file.h"
 #include "rom/rom_image.h"
 #include "tests/core/test_support.h"
@@ -29,16 +30,33 @@
 namespace tilewright {
 namespace {
 
-using test::FakeWindow;
 using test::readFile;
 using test::ScratchFolder;
 using test::writeFile;
 
 const std::vector<std::uint8_t> kOldContents{'o', 'l', 'd', ' ', 'r', 'o', 'm'};
 
-// Runs createRom in a child process after `prepare` has restricted that process, and returns
-// the error texts the command showed there, one per line, then whether the inputs were kept.
-std::string createRomInChild(FakeWindow window, const std::function<bool()>& prepare) {
+// Whether `run` returns true in a child process.
+bool succeedsInChild(const std::function<bool()>& run) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(run() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// What saveFileSafely returned in a child process, or the signal that ended it.
+struct ChildSave {
+    std::error_code error;
+    SaveStep step = SaveStep::CheckingTarget;
+    int signal = 0;
+};
+
+// Saves the SPACE RACE image in a child process after `prepare` has restricted that process.
+ChildSave saveInChild(const std::filesystem::path& target, const std::function<bool()>& prepare,
+                      ExistingFile existing = ExistingFile::Replace) {
     int pipeFds[2];
     if (::pipe(pipeFds) != 0) {
         ADD_FAILURE() << "pipe";
@@ -47,30 +65,36 @@ std::string createRomInChild(FakeWindow window, const std::function<bool()>& pre
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(pipeFds[0]);
-        std::string report = "could not prepare";
+        ::alarm(20);  // a save that never ends fails the test instead of hanging it
+        int report[3] = {-1, 0, 0};
         if (prepare()) {
-            const std::string name = window.name;
-            createRom(window);
-            report.clear();
-            for (const auto& [text, title] : window.errors) {
-                report += title + ": " + text + "\n";
-            }
-            report += window.name == name ? "kept" : "reset";
+            SaveDetails details;
+            const std::error_code error =
+                saveFileSafely(target, buildRomImage("SPACE RACE", IconChoice::Icon3), existing,
+                               &details);
+            report[0] = error.value();
+            report[1] = error.category() == saveRefusalCategory();
+            report[2] = static_cast<int>(details.step);
         }
-        [[maybe_unused]] const auto written = ::write(pipeFds[1], report.data(), report.size());
+        [[maybe_unused]] const auto written = ::write(pipeFds[1], report, sizeof report);
         ::_exit(0);
     }
     ::close(pipeFds[1]);
-    std::string report;
-    char buffer[512];
-    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) {
-        report.append(buffer, static_cast<std::size_t>(n));
-    }
+    int report[3] = {};
+    const bool reported = ::read(pipeFds[0], report, sizeof report) == sizeof report;
     ::close(pipeFds[0]);
     int status = 0;
     ::waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child died: " << status;
-    return report;
+    ChildSave result;
+    if (WIFSIGNALED(status)) {
+        result.signal = WTERMSIG(status);
+        return result;
+    }
+    EXPECT_TRUE(reported && report[0] >= 0) << "the child could not prepare";
+    result.error = report[1] != 0 ? make_error_code(static_cast<SaveRefusal>(report[0]))
+                                  : std::error_code(report[0], std::system_category());
+    result.step = static_cast<SaveStep>(report[2]);
+    return result;
 }
 
 // What a child process does to run as the unprivileged "nobody" when the tests run as root
@@ -88,19 +112,44 @@ std::optional<std::function<bool()>> unprivileged() {
     });
 }
 
-// Makes the listed system calls fail with EPERM in this process from now on, as a file system
-// or a sandbox that refuses them would.
-bool failSystemCalls(std::initializer_list<int> calls) {
-    std::vector<sock_filter> filter{BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr))};
-    for (const int call : calls) {
-        filter.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<__u32>(call), 0, 1));
-        filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM));
+// A system call that fails in the process from now on, as a file system or a sandbox that
+// refuses it would: with `error` (0 makes it return 0 without doing anything), only where its
+// argument `flagsArgument` has all of `flags` set when that is given; or it raises SIGSYS.
+struct Refusal {
+    int call;
+    int error = EPERM;
+    int flagsArgument = -1;
+    std::uint32_t flags = 0;
+    bool trap = false;
+};
+
+bool refuseSystemCalls(std::initializer_list<Refusal> refusals) {
+    std::vector<sock_filter> filter;
+    for (const Refusal& refusal : refusals) {
+        const bool checksFlags = refusal.flagsArgument >= 0;
+        const std::uint32_t action =
+            refusal.trap ? SECCOMP_RET_TRAP
+                         : SECCOMP_RET_ERRNO | static_cast<std::uint32_t>(refusal.error);
+        filter.push_back(BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)));
+        filter.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<__u32>(refusal.call), 0,
+                                  static_cast<__u8>(checksFlags ? 4 : 1)));
+        if (checksFlags) {  // the low 32 bits of the argument, on a little-endian machine
+            const auto argument = static_cast<__u32>(
+                offsetof(seccomp_data, args) + 8 * static_cast<unsigned>(refusal.flagsArgument));
+            filter.push_back(BPF_STMT(BPF_LD | BPF_W | BPF_ABS, argument));
+            filter.push_back(BPF_STMT(BPF_ALU | BPF_AND | BPF_K, refusal.flags));
+            filter.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, refusal.flags, 0, 1));
+        }
+        filter.push_back(BPF_STMT(BPF_RET | BPF_K, action));
     }
     filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
     const sock_fprog program{static_cast<unsigned short>(filter.size()), filter.data()};
     return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
            ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
 }
+
+// The file system has no unnamed files (O_TMPFILE), as FAT and NFS have none.
+constexpr Refusal kNoUnnamedFiles{SYS_openat, EOPNOTSUPP, 2, __O_TMPFILE};
 
 // Sets a kernel setting under /proc/sys for the length of a test and puts the old value back.
 class KernelSetting {
@@ -126,30 +175,19 @@ private:
     bool set_ = false;
 };
 
-FakeWindow windowSaving(const std::filesystem::path& target) {
-    FakeWindow window;
-    window.name = "SPACE RACE";
-    window.icon = IconChoice::Icon3;
-    window.dialogAnswer = target;
-    return window;
-}
-
 TEST(SaveFailure, WriteCutShortKeepsTheOldFileAndLeavesNoTemporary) {
     ScratchFolder folder;
     writeFile(folder / "GAME.BIN", std::string(kOldContents.begin(), kOldContents.end()));
 
     // The file-size limit stops the write after 4096 of the 8192 bytes.
-    const std::string report = createRomInChild(windowSaving(folder / "GAME.BIN"), [] {
+    const ChildSave saved = saveInChild(folder / "GAME.BIN", [] {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{4096, 4096};
         return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
     });
 
-    EXPECT_NE(report.find("Error: Could not save \"" + (folder / "GAME.BIN").string() + "\"."),
-              std::string::npos)
-        << report;
-    EXPECT_NE(report.find("File too large."), std::string::npos) << report;
-    EXPECT_TRUE(report.ends_with("kept")) << report;
+    EXPECT_EQ(saved.error, std::errc::file_too_large);
+    EXPECT_EQ(saved.step, SaveStep::Writing);
     EXPECT_EQ(readFile(folder / "GAME.BIN"), kOldContents);
     EXPECT_EQ(folder.entries(), std::set<std::string>{"GAME.BIN"});
 }
@@ -167,10 +205,9 @@ TEST(SaveFailure, ReadOnlyFolderKeepsTheOldFile) {
     if (!dropPrivileges) {
         GTEST_SKIP() << "running as root and there is no user 'nobody' to drop to";
     }
-    const std::string report = createRomInChild(windowSaving(folder / "GAME.BIN"), *dropPrivileges);
+    const ChildSave saved = saveInChild(folder / "GAME.BIN", *dropPrivileges);
 
-    EXPECT_NE(report.find("Permission denied."), std::string::npos) << report;
-    EXPECT_TRUE(report.ends_with("kept")) << report;
+    EXPECT_EQ(saved.error, std::errc::permission_denied);
     EXPECT_EQ(readFile(folder / "GAME.BIN"), kOldContents);
     EXPECT_EQ(folder.entries(), std::set<std::string>{"GAME.BIN"});
 }
@@ -256,10 +293,10 @@ TEST(SaveFailure, WritesOnlyWhereOpeningThePathForWritingIsAllowed) {
         }
         c.plant(folder);
         const std::function<bool()> asIs = [] { return true; };
-        const std::string report = createRomInChild(windowSaving(folder / "GAME.BIN"),
-                                                    c.asNobody ? *dropPrivileges : asIs);
-        EXPECT_NE(report.find("Permission denied."), std::string::npos) << report;
-        EXPECT_TRUE(report.ends_with("kept")) << report;
+        const ChildSave saved =
+            saveInChild(folder / "GAME.BIN", c.asNobody ? *dropPrivileges : asIs);
+        EXPECT_EQ(saved.error, std::errc::permission_denied);
+        EXPECT_EQ(saved.step, SaveStep::CheckingTarget);
         EXPECT_EQ(readFile(victim), std::vector<std::uint8_t>(kOldContents));
         if (std::filesystem::is_regular_file(
                 std::filesystem::symlink_status(folder / "GAME.BIN"))) {
@@ -305,13 +342,13 @@ TEST(SaveFile, SavesThroughLinksWhereThereIsNoProc) {
         {"link.bin", "REAL.BIN"},
         {"dangling.bin", "NEW.BIN"},
     };
+    if (!succeedsInChild(withoutProc)) {
+        GTEST_SKIP() << "cannot unmount /proc in a mount namespace of its own here";
+    }
     for (const auto& [saved, written] : cases) {
         SCOPED_TRACE(saved);
-        const std::string report = createRomInChild(windowSaving(folder / saved), withoutProc);
-        if (report.starts_with("could not prepare")) {
-            GTEST_SKIP() << "cannot unmount /proc in a mount namespace of its own here";
-        }
-        EXPECT_EQ(report, "reset");
+        const ChildSave result = saveInChild(folder / saved, withoutProc);
+        EXPECT_FALSE(result.error) << result.error.message();
         EXPECT_EQ(std::filesystem::file_size(folder / written), 8192u);
     }
     EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.bin"));
@@ -348,14 +385,13 @@ TEST(SaveFile, ModeAndOwnerAreBestEffortAndTheUmaskIsLeftAlone) {
     // read by changing it, which would race with the GTK program's other threads.
     const auto refuseModeOwnerAndUmask = [] {
         ::umask(027);
-        return failSystemCalls({SYS_fchmod, SYS_fchmodat, SYS_fchown, SYS_fchownat, SYS_umask});
+        return refuseSystemCalls({{SYS_fchmod}, {SYS_fchmodat}, {SYS_fchown}, {SYS_fchownat},
+                                  {SYS_umask}});
     };
     const RomImage image = buildRomImage("SPACE RACE", IconChoice::Icon3);
     for (const char* name : {"GAME.BIN", "NEW.BIN"}) {
         SCOPED_TRACE(name);
-        const std::string report =
-            createRomInChild(windowSaving(folder / name), refuseModeOwnerAndUmask);
-        EXPECT_EQ(report, "reset");
+        EXPECT_FALSE(saveInChild(folder / name, refuseModeOwnerAndUmask).error);
         EXPECT_EQ(readFile(folder / name), std::vector<std::uint8_t>(image.begin(), image.end()));
     }
     // The new file has what the kernel gave it under that process's umask.
