@@ -216,7 +216,7 @@ std::error_code writeAll(int fd, std::span<const std::uint8_t> bytes) {
             return lastError();
         }
         if (written == 0) {
-            return std::make_error_code(std::errc::io_error);
+            return {EIO, std::system_category()};
         }
         bytes = bytes.subspan(static_cast<std::size_t>(written));
     }

@@ -5,6 +5,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "create/save_file.h"
 #include "rom/rom_image.h"
 #include "tests/core/test_support.h"
 #include "tests/support/image_check.h"
@@ -215,6 +216,49 @@ TEST_F(CreateRom, RefusesANameWindowsKeepsForADevice) {
     expectRefused("Windows keeps this name for a device", {});
 }
 #endif
+
+}  // namespace
+}  // namespace tilewright
+
+namespace tilewright {
+namespace {
+
+// A refusal that writing the file in place would not meet names the save's own step.
+TEST(SaveFailureText, NamesTheStepThatFailedWhereTheReasonAloneWouldMislead) {
+    const std::error_code denied = std::make_error_code(std::errc::permission_denied);
+    const std::string deniedText = systemReason(denied);
+    struct Case {
+        std::string target;
+        std::error_code error;
+        SaveDetails details;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"roms/GAME.BIN",
+         denied,
+         {SaveStep::CreatingTemporary, 1},
+         "cannot create a temporary file in \"roms\" to replace \"GAME.BIN\" safely: " +
+             deniedText},
+        {"GAME.BIN",
+         denied,
+         {SaveStep::Replacing, 2},
+         "cannot replace \"GAME.BIN\" in the current folder with the new file: " + deniedText},
+        {"/NEW.BIN",
+         denied,
+         {SaveStep::Replacing, 0},
+         "cannot move the new file to \"NEW.BIN\" in \"/\": " + deniedText},
+        // Where writing in place would fail the same way, the reason is enough.
+        {"roms/NEW.BIN", denied, {SaveStep::CreatingTemporary, 0}, deniedText},
+        {"roms/GAME.BIN", denied, {SaveStep::CheckingTarget, 1}, deniedText},
+        {"roms/GAME.BIN",
+         SaveRefusal::AlreadyExists,
+         {SaveStep::Replacing, 1},
+         "A file of that name exists already"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(saveFailureReason(c.target, c.error, c.details), c.expected);
+    }
+}
 
 }  // namespace
 }  // namespace tilewright
