@@ -316,7 +316,9 @@ struct Target {
 // O_CREAT meets the protection of files in shared sticky folders (fs.protected_regular), and
 // the access check asks whether writing is allowed (a read-only file or file system, an
 // immutable file). A file that may be written but not read is opened for writing instead.
-std::error_code openExisting(Target& target, int found) {
+// Another program may have put a new file there since it was looked at, as one saving the
+// same file does: that one is the file checked and replaced, if it is an ordinary file too.
+std::error_code openExisting(Target& target) {
     const auto open = [&](int access) {
         return FileDescriptor(
             ::openat(target.folder.get(), target.name.c_str(),
@@ -334,7 +336,11 @@ std::error_code openExisting(Target& target, int found) {
     if (::faccessat(target.folder.get(), target.name.c_str(), W_OK, AT_EACCESS) != 0) {
         return lastError();
     }
-    target.changed = !sameFile(target.existing.get(), found);
+    struct stat opened {};
+    if (::fstat(target.existing.get(), &opened) != 0) {
+        return lastError();
+    }
+    target.changed = !S_ISREG(opened.st_mode);
     return {};
 }
 
@@ -411,7 +417,7 @@ std::error_code resolve(const std::filesystem::path& path, Target& target, int l
     if (!S_ISREG(info.st_mode) || isKernelInterface(found.get())) {
         return SaveRefusal::NotARegularFile;
     }
-    return openExisting(target, found.get());
+    return openExisting(target);
 }
 
 // Looks the target up again once when another program swapped it meanwhile, as two programs
