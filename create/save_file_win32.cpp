@@ -154,7 +154,7 @@ public:
         FILE_BASIC_INFO basic{};  // times left at 0 stay as they are
         basic.CreationTime.LowPart = old.ftCreationTime.dwLowDateTime;
         basic.CreationTime.HighPart = static_cast<LONG>(old.ftCreationTime.dwHighDateTime);
-        basic.FileAttributes = (old.dwFileAttributes & kKept) | FILE_ATTRIBUTE_NORMAL;
+        basic.FileAttributes = old.dwFileAttributes & kKept;  // 0 leaves them as they are
         SetFileInformationByHandle(handle_, FileBasicInfo, &basic, sizeof basic);
     }
     [[nodiscard]] const std::wstring& path() const { return path_; }
