@@ -1,5 +1,6 @@
 #include "ui/gtk/form1.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstring>
 #include <initializer_list>
@@ -18,7 +19,8 @@ namespace {
 using layout::ControlId;
 using layout::ControlKind;
 
-constexpr int kLayoutDpi = 96;  // GTK's logical pixels; its scale factor handles denser screens
+// GTK's logical pixels at the usual text size; its scale factor handles denser screens.
+constexpr int kLayoutDpi = 96;
 constexpr const char* kResourcePrefix = "/org/tilewright/";
 
 struct GObjectUnref {
@@ -29,6 +31,10 @@ struct GFree {
 };
 using PixbufPtr = std::unique_ptr<GdkPixbuf, GObjectUnref>;
 using GCharPtr = std::unique_ptr<gchar, GFree>;
+struct GBytesUnref {
+    void operator()(GBytes* bytes) const { g_bytes_unref(bytes); }
+};
+using GBytesPtr = std::unique_ptr<GBytes, GBytesUnref>;
 
 std::size_t indexOf(ControlId id) {
     return static_cast<std::size_t>(id);
@@ -39,10 +45,10 @@ std::string cssColour(layout::Rgb colour) {
            std::to_string(colour.blue) + ")";
 }
 
-// The colours and the font size come from the shared layout; the rest from form1.css.
-std::string layoutCss() {
-    std::string css = "#Form1 { background-color: " + cssColour(layout::kBackground) +
-                      "; font-size: " + std::to_string(layout::kFontPoints) + "pt; }\n";
+// The colours come from the shared layout; the rest of the window's look from
+// form1-colours.css.
+std::string layoutColoursCss() {
+    std::string css = "#Form1 { background-color: " + cssColour(layout::kBackground) + "; }\n";
     for (const layout::Control& c : layout::kControls) {
         const std::string selector = std::string("#Form1 #") + c.name;
         if (c.kind == ControlKind::Label) {
@@ -55,21 +61,82 @@ std::string layoutCss() {
     return css;
 }
 
-void addStyleSheets() {
+std::string resourceText(const char* path) {
+    const GBytesPtr bytes{g_resources_lookup_data(path, G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr)};
+    return {static_cast<const char*>(g_bytes_get_data(bytes.get(), nullptr)),
+            g_bytes_get_size(bytes.get())};
+}
+
+GtkCssProvider* styleSheet(const std::string& css) {
+    GtkCssProvider* provider = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(provider, css.c_str(), -1, nullptr);
+    return provider;
+}
+
+// The style sheets, made once for the program: the sizes always apply, the window's own
+// colours only outside high contrast.
+struct StyleSheets {
+    GtkCssProvider* sizes;
+    GtkCssProvider* colours;
+};
+
+const StyleSheets& styleSheets() {
+    // The font size, from the shared layout, is a size: it stays in high contrast.
+    static const StyleSheets sheets{
+        styleSheet(resourceText("/org/tilewright/form1.css") +
+                   "#Form1 { font-size: " + std::to_string(layout::kFontPoints) + "pt; }\n"),
+        styleSheet(resourceText("/org/tilewright/form1-colours.css") + layoutColoursCss())};
+    return sheets;
+}
+
+// The theme's name, as GTK_THEME overrides the desktop's choice, without a ":dark" variant.
+std::string themeName() {
+    std::string name;
+    if (const char* forced = g_getenv("GTK_THEME"); forced != nullptr && *forced != '\0') {
+        name = forced;
+    } else {
+        gchar* chosen = nullptr;
+        g_object_get(gtk_settings_get_default(), "gtk-theme-name", &chosen, nullptr);
+        name = chosen != nullptr ? chosen : "";
+        g_free(chosen);
+    }
+    return name.substr(0, name.find(':'));
+}
+
+// A high-contrast theme is recognised by its name: GNOME's "High Contrast" setting switches
+// to HighContrast (or HighContrastInverse, white on black), and the themes built for it name
+// themselves so. The window then leaves every colour to the theme.
+bool highContrastTheme() {
+    return themeName().rfind("HighContrast", 0) == 0;
+}
+
+// Adds the sizes once and the window's colours whenever the theme is not a high-contrast one;
+// called again when the theme changes.
+void applyStyleSheets() {
+    static bool coloursApplied = false;
+    const StyleSheets& sheets = styleSheets();
+    GdkScreen* screen = gdk_screen_get_default();
     static std::once_flag once;
-    std::call_once(once, [] {
-        GtkCssProvider* sizes = gtk_css_provider_new();
-        gtk_css_provider_load_from_resource(sizes, "/org/tilewright/form1.css");
-        GtkCssProvider* colours = gtk_css_provider_new();
-        gtk_css_provider_load_from_data(colours, layoutCss().c_str(), -1, nullptr);
-        GdkScreen* screen = gdk_screen_get_default();
-        gtk_style_context_add_provider_for_screen(screen, GTK_STYLE_PROVIDER(sizes),
+    std::call_once(once, [&] {
+        gtk_style_context_add_provider_for_screen(screen, GTK_STYLE_PROVIDER(sheets.sizes),
                                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-        gtk_style_context_add_provider_for_screen(screen, GTK_STYLE_PROVIDER(colours),
-                                                  GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-        g_object_unref(sizes);
-        g_object_unref(colours);
     });
+    const bool wanted = !highContrastTheme();
+    if (wanted && !coloursApplied) {
+        gtk_style_context_add_provider_for_screen(screen, GTK_STYLE_PROVIDER(sheets.colours),
+                                                  GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    } else if (!wanted && coloursApplied) {
+        gtk_style_context_remove_provider_for_screen(screen, GTK_STYLE_PROVIDER(sheets.colours));
+    }
+    coloursApplied = wanted;
+}
+
+// The dots per inch the window is laid out at: GTK's font resolution, which carries the
+// desktop's text scaling factor and GDK_DPI_SCALE, so that the boxes grow with their text.
+// GDK_SCALE's device pixels come on top of this, as GTK's own scaling.
+int layoutDpi() {
+    const double resolution = gdk_screen_get_resolution(gdk_screen_get_default());
+    return resolution > 0 ? static_cast<int>(std::lround(resolution)) : kLayoutDpi;
 }
 
 PixbufPtr loadResourcePixbuf(const std::string& name) {
@@ -157,8 +224,11 @@ GtkWidget* createControl(const layout::Control& c, GtkWidget* group) {
 Form1::Form1() {
     static std::once_flag registered;
     std::call_once(registered, [] { tilewright_gtk_register_resource(); });
-    addStyleSheets();
+    applyStyleSheets();
     setApplicationIcon();
+    // The window's texts are English in every locale; a right-to-left locale would mirror the
+    // controls' insides but not the fixed positions, so everything stays left to right.
+    gtk_widget_set_default_direction(GTK_TEXT_DIR_LTR);
 
     form1_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     g_object_ref_sink(form1_);
@@ -167,12 +237,10 @@ Form1::Form1() {
     gtk_window_set_resizable(window(), FALSE);
 
     fixed_ = gtk_fixed_new();
-    const layout::Rect client =
-        layout::toPixels({0, 0, layout::kClientSize.width, layout::kClientSize.height}, kLayoutDpi);
-    gtk_widget_set_size_request(fixed_, client.width, client.height);
     gtk_container_add(GTK_CONTAINER(form1_), fixed_);
 
     createControls();
+    layoutControls();
     setFocusChain();
     describeForScreenReaders();
 
@@ -181,6 +249,10 @@ Form1::Form1() {
 
     g_signal_connect(form1_, "key-press-event", G_CALLBACK(onForm1KeyPressEvent), this);
     g_signal_connect(form1_, "notify::scale-factor", G_CALLBACK(onForm1ScaleFactorChanged), this);
+    g_signal_connect(gdk_screen_get_default(), "notify::resolution",
+                     G_CALLBACK(onScreenResolutionChanged), this);
+    g_signal_connect(gtk_settings_get_default(), "notify::gtk-theme-name",
+                     G_CALLBACK(onThemeChanged), this);
     g_signal_connect(control(ControlId::txtName), "activate", G_CALLBACK(onTxtNameActivate), this);
     g_signal_connect(control(ControlId::txtName), "insert-text", G_CALLBACK(onTxtNameInsertText),
                      this);
@@ -196,6 +268,8 @@ Form1::Form1() {
 
 Form1::~Form1() {
     g_signal_handlers_disconnect_by_data(form1_, this);
+    g_signal_handlers_disconnect_by_data(gdk_screen_get_default(), this);
+    g_signal_handlers_disconnect_by_data(gtk_settings_get_default(), this);
     gtk_widget_destroy(form1_);
     g_object_unref(form1_);
     if (picture_ != nullptr) {
@@ -212,11 +286,23 @@ void Form1::createControls() {
         GtkWidget* widget = createControl(c, controls_[indexOf(ControlId::chk0)]);
         // Named as the control, so the style sheet and GTK's inspector can refer to it.
         gtk_widget_set_name(widget, c.name);
-        const layout::Rect rect = layout::toPixels(c.twips, kLayoutDpi);
-        gtk_widget_set_size_request(widget, rect.width, rect.height);
-        gtk_fixed_put(GTK_FIXED(fixed_), widget, rect.left, rect.top);
+        gtk_fixed_put(GTK_FIXED(fixed_), widget, 0, 0);
         controls_[indexOf(c.id)] = widget;
     }
+}
+
+// Places every control and sizes the window at the user's text size; again when it changes.
+void Form1::layoutControls() {
+    dpi_ = layoutDpi();
+    for (const layout::Control& c : layout::kControls) {
+        const layout::Rect rect = layout::toPixels(c.twips, dpi_);
+        gtk_widget_set_size_request(control(c.id), rect.width, rect.height);
+        gtk_fixed_move(GTK_FIXED(fixed_), control(c.id), rect.left, rect.top);
+    }
+    const layout::Rect client =
+        layout::toPixels({0, 0, layout::kClientSize.width, layout::kClientSize.height}, dpi_);
+    gtk_widget_set_size_request(fixed_, client.width, client.height);
+    showPicture();
 }
 
 // Tab follows the layout's focus sequence. GTK lets only the selected option button take the
@@ -256,8 +342,7 @@ void Form1::showPicture() {
         return;
     }
     const int scale = gtk_widget_get_scale_factor(form1_);
-    const layout::Rect frame =
-        layout::toPixels(layout::control(ControlId::Image1).twips, kLayoutDpi);
+    const layout::Rect frame = layout::toPixels(layout::control(ControlId::Image1).twips, dpi_);
     const PixbufPtr scaled(gdk_pixbuf_scale_simple(picture_, frame.width * scale,
                                                    frame.height * scale, GDK_INTERP_BILINEAR));
     cairo_surface_t* surface =
@@ -378,6 +463,14 @@ gboolean Form1::onForm1KeyPressEvent(GtkWidget*, GdkEventKey* event, gpointer se
 
 void Form1::onForm1ScaleFactorChanged(GObject*, GParamSpec*, gpointer self) {
     static_cast<Form1*>(self)->showPicture();
+}
+
+void Form1::onScreenResolutionChanged(GObject*, GParamSpec*, gpointer self) {
+    static_cast<Form1*>(self)->layoutControls();
+}
+
+void Form1::onThemeChanged(GObject*, GParamSpec*, gpointer) {
+    applyStyleSheets();
 }
 
 // Picking an icon, by mouse or keyboard, sends the user straight back to the name.

@@ -34,6 +34,7 @@ public:
 
 private:
     void createControls();
+    void layoutControls();
     void setFocusChain();
     void describeForScreenReaders();
     void showPicture();
@@ -42,6 +43,8 @@ private:
 
     static gboolean onForm1KeyPressEvent(GtkWidget* widget, GdkEventKey* event, gpointer self);
     static void onForm1ScaleFactorChanged(GObject* object, GParamSpec* property, gpointer self);
+    static void onScreenResolutionChanged(GObject* object, GParamSpec* property, gpointer self);
+    static void onThemeChanged(GObject* object, GParamSpec* property, gpointer self);
     static void onChkClicked(GtkButton* button, gpointer self);
     static void onTxtNameActivate(GtkEntry* entry, gpointer self);
     static void onTxtNameInsertText(GtkEditable* editable, gchar* text, gint length, gint* position,
@@ -52,6 +55,7 @@ private:
     GtkWidget* fixed_ = nullptr;
     std::array<GtkWidget*, layout::kControls.size()> controls_{};  // indexed by ControlId
     GdkPixbuf* picture_ = nullptr;                                 // the icon picture, unscaled
+    int dpi_ = 96;  // the layout's dots per inch: 96 at the usual text size
 };
 
 }  // namespace tilewright
