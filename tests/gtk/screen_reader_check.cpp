@@ -1,9 +1,11 @@
 // The running program as a screen reader sees it: starts `tilewright` on the session bus given
 // by dbus-run-session, reads its window's tree over AT-SPI (as Orca does) and checks that every
 // control has its role and the name to speak, that the picture has its description and that
-// the name box is labelled by its label. Exits 0 when all hold.
+// the name box is labelled by its label. It also reads where each control stands, which must
+// be the layout's place at the given dots per inch (96 unless given; 144 when the program runs
+// with GDK_DPI_SCALE=1.5, as at a larger text size). Exits 0 when all hold.
 //
-//   dbus-run-session -- screen_reader_check PROGRAM
+//   dbus-run-session -- screen_reader_check PROGRAM [DPI]
 #include <atspi/atspi.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -115,7 +117,36 @@ void check(bool condition, const std::string& what) {
     }
 }
 
-void checkControls(const std::vector<Node>& nodes) {
+// GTK rounds a few of the scaled rectangles differently from the layout.
+constexpr int kPlaceTolerance = 2;
+
+bool near(int actual, int expected) {
+    return std::abs(actual - expected) <= kPlaceTolerance;
+}
+
+// The control's rectangle in the window, as a screen magnifier following the focus reads it.
+void checkPlace(const Node& node, const tilewright::layout::Control& c, int dpi) {
+    AtspiComponent* component = atspi_accessible_get_component_iface(node.accessible);
+    AtspiRect* place = component != nullptr ? atspi_component_get_extents(
+                                                  component, ATSPI_COORD_TYPE_WINDOW, nullptr)
+                                            : nullptr;
+    const tilewright::layout::Rect want = tilewright::layout::toPixels(c.twips, dpi);
+    check(place != nullptr && near(place->x, want.left) && near(place->y, want.top) &&
+              near(place->width, want.width) && near(place->height, want.height),
+          std::string(c.name) + " stands at " +
+              (place != nullptr
+                   ? std::to_string(place->x) + "," + std::to_string(place->y) + " " +
+                         std::to_string(place->width) + "x" + std::to_string(place->height)
+                   : "no known place") +
+              ", not at " + std::to_string(want.left) + "," + std::to_string(want.top) + " " +
+              std::to_string(want.width) + "x" + std::to_string(want.height));
+    g_free(place);
+    if (component != nullptr) {
+        g_object_unref(component);
+    }
+}
+
+void checkControls(const std::vector<Node>& nodes, int dpi) {
     using tilewright::layout::kControls;
     check(nodes.size() == kControls.size(), "the window lists " + std::to_string(nodes.size()) +
                                                 " controls, not " +
@@ -127,6 +158,7 @@ void checkControls(const std::vector<Node>& nodes) {
               std::string(c.name) + " has role " + owned(atspi_role_get_name(nodes[i].role)));
         check(nodes[i].name == wantName, std::string(c.name) + " is called \"" + nodes[i].name +
                                              "\", not \"" + wantName + "\"");
+        checkPlace(nodes[i], c, dpi);
         if (c.id == tilewright::layout::ControlId::Image1) {
             const std::string description =
                 owned(atspi_accessible_get_description(nodes[i].accessible, nullptr));
@@ -158,10 +190,11 @@ void checkControls(const std::vector<Node>& nodes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fputs("usage: screen_reader_check PROGRAM (on a session bus)\n", stderr);
+    if (argc != 2 && argc != 3) {
+        std::fputs("usage: screen_reader_check PROGRAM [DPI] (on a session bus)\n", stderr);
         return 2;
     }
+    const int dpi = argc == 3 ? std::atoi(argv[2]) : 96;
     if (atspi_init() > 1) {
         std::fputs("cannot reach the accessibility bus\n", stderr);
         return 2;
@@ -199,7 +232,7 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     check(!nodes.empty(), "the window did not appear on the accessibility bus");
-    checkControls(nodes);
+    checkControls(nodes, dpi);
     release(nodes);
 
     kill(pid, SIGTERM);
