@@ -14,9 +14,11 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-from end_to_end_support import (GREEN, SAVE_TITLE, expected_image, image_info,  # noqa: E402
-                                park_pointer, pixel, read_layout, screenshot, wait_for,
-                                wait_for_documented_screenshot, white_pixels, xdotool)
+from end_to_end_support import (GREEN, SAVE_TITLE, expected_image,  # noqa: E402
+                                focus_ring_fault, image_info, park_pointer, pixel,
+                                readable_pixels, read_layout, screenshot, wait_for,
+                                wait_for_documented_screenshot, wait_until_no_fault,
+                                white_pixels, xdotool)
 
 ARGS = None
 TIMEOUT = 20.0  # seconds; the sanitizer build starts slowly
@@ -33,11 +35,31 @@ class TilewrightEndToEnd(unittest.TestCase):
         os.makedirs(os.path.join(config, "gtk-3.0"))
         with open(os.path.join(config, "gtk-3.0", "settings.ini"), "w") as settings:
             settings.write("[Settings]\ngtk-enable-animations=false\ngtk-cursor-blink=false\n")
-        env = dict(os.environ, NO_AT_BRIDGE="1", GSETTINGS_BACKEND="memory",
-                   XDG_CONFIG_HOME=config)
-        self.program = subprocess.Popen([ARGS.program], cwd=self.folder, env=env)
+        self.program = self.start()
         self.main = wait_for("the main window", lambda: self.window_named("^Tilewright$"))
         self.focus(self.main)
+
+    def start(self, theme=None):
+        env = dict(os.environ, NO_AT_BRIDGE="1", GSETTINGS_BACKEND="memory",
+                   XDG_CONFIG_HOME=self.config)
+        if theme:
+            env["GTK_THEME"] = theme
+        return subprocess.Popen([ARGS.program], cwd=self.folder, env=env)
+
+    def themed_window(self, theme):
+        """The main window of a second program under the given theme, closed by the test."""
+        program = self.start(theme)
+        self.addCleanup(program.wait, timeout=TIMEOUT)
+        self.addCleanup(program.terminate)
+        pattern = "^Tilewright$"
+
+        def window():
+            out = xdotool("search", "--onlyvisible", "--pid", program.pid, check=False).split()
+            return next((w for w in out if re.search(pattern, xdotool(
+                "getwindowname", w, check=False))), None)
+        found = wait_for(f"the window under {theme}", window)
+        self.focus(found)
+        return found
 
     def tearDown(self):
         self.assertIsNone(self.program.poll(), "the program ended by itself")
@@ -117,6 +139,33 @@ class TilewrightEndToEnd(unittest.TestCase):
         wait_for_documented_screenshot(lambda: screenshot(self.main, shot), fault,
                                        ARGS.docs_screenshot, timeout=TIMEOUT)
         print(f"screenshot: {shot}")
+
+    def test_high_contrast_theme_colours_the_window(self):
+        # The themes' own background; the labels in the theme's text colour on it.
+        for theme, background in (("HighContrast", (253, 253, 252)),
+                                  ("HighContrastInverse", (48, 48, 48))):
+            with self.subTest(theme=theme):
+                window = self.themed_window(theme)
+                shot = os.path.join(self.folder, f"{theme}.png")
+
+                def fault():
+                    screenshot(window, shot)
+                    if pixel(shot, 2, 2) != background:
+                        return f"the background is {pixel(shot, 2, 2)}, not {background}"
+                    if readable_pixels(shot, *self.layout["Label1"], background) < 20:
+                        return "the name box's caption does not stand out from the background"
+                    return None
+                wait_until_no_fault(f"the window in {theme}'s colours", fault, TIMEOUT)
+
+    def test_focused_option_button_has_a_ring_that_stands_out(self):
+        left, top, _, height = self.layout["chk0"]
+        for theme in (None, "HighContrast"):
+            with self.subTest(theme=theme):
+                window = self.themed_window(theme) if theme else self.main
+                self.key("Tab", "Tab")  # from the name box past Create to the selected icon
+                shot = os.path.join(self.folder, f"focus-{theme}.png")
+                wait_until_no_fault("a visible focus ring", lambda: focus_ring_fault(
+                    screenshot(window, shot), left, top, height), TIMEOUT)
 
     def test_space_race_with_two_faces(self):
         self.type("space race")
