@@ -15,8 +15,9 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(ROOT / "tests"))
 from end_to_end_support import (GREEN, SAVE_TITLE, Failure, expected_image,  # noqa: E402
-                                image_info, park_pointer, pixel, read_layout, screenshot,
-                                wait_for, wait_for_documented_screenshot, white_pixels, xdotool)
+                                focus_ring_fault, image_info, park_pointer, pixel, read_layout,
+                                screenshot, wait_for, wait_for_documented_screenshot,
+                                wait_until_no_fault, white_pixels, xdotool)
 
 
 def find_window(title):
@@ -24,9 +25,8 @@ def find_window(title):
     return out.split()[0] if out else None
 
 
-def control_centres(args):
-    """The centres of the window's controls in pixels at 96 dpi, from the layout printer."""
-    layout = read_layout([args.wine_run, args.prefix, args.layout])
+def control_centres(layout):
+    """The centres of the window's controls in pixels at 96 dpi."""
     return {name: (left + width // 2, top + height // 2)
             for name, (left, top, width, height) in layout.items()}
 
@@ -75,7 +75,8 @@ def run(args):
     work = Path(args.work)
     shutil.rmtree(work, ignore_errors=True)
     work.mkdir(parents=True)
-    centres = control_centres(args)
+    layout = read_layout([args.wine_run, args.prefix, args.layout])
+    centres = control_centres(layout)
     park_pointer()
     program = subprocess.Popen([args.wine_run, args.prefix, args.exe],
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -87,6 +88,15 @@ def run(args):
                                        lambda: start_screenshot_fault(start, centres),
                                        args.docs_screenshot, timeout=30)
         print(f"ok: screenshot at start saved as {start}")
+
+        # From the name box past Create to the selected icon, which shows its focus ring.
+        xdotool("key", "--delay", "50", "Tab", "Tab")
+        left, top, _, height = layout["chk0"]
+        focused = work / "tilewright-option-focus.png"
+        wait_until_no_fault("a visible focus ring", lambda: focus_ring_fault(
+            screenshot(window, focused), left, top, height), timeout=15)
+        xdotool("key", "--delay", "50", "shift+Tab", "shift+Tab")
+        print("ok: the focused option button has a ring that stands out")
 
         # The road of one request: type, pick icon 3, Create, choose a file.
         xdotool("type", "--delay", "50", "space race")

@@ -138,40 +138,73 @@ TEST(Form1Layout, OpensEmptyWithNoneSelectedAndTheNameBoxFocused) {
     EXPECT_EQ(GetFocus(), form.control(ControlId::txtName));
 }
 
-TEST(Form1Colours, LabelsAreWhiteOnTheGreenAndOptionButtonsWhiteOnGreen) {
-    ScriptedForm1 form;
-    const COLORREF green = RGB(0, 64, 0);
-    const COLORREF white = RGB(255, 255, 255);
-    const HDC dc = CreateCompatibleDC(nullptr);
-    for (const ControlId id :
-         {ControlId::Label1, ControlId::Label2, ControlId::chk0, ControlId::chk5}) {
-        SetTextColor(dc, RGB(1, 2, 3));
-        SetBkColor(dc, RGB(1, 2, 3));
-        SetBkMode(dc, OPAQUE);
-        const auto brush = reinterpret_cast<HBRUSH>(
-            SendMessageW(form.handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                         reinterpret_cast<LPARAM>(form.control(id))));
-        LOGBRUSH logBrush{};
-        ASSERT_NE(GetObjectW(brush, sizeof logBrush, &logBrush), 0);
-        EXPECT_EQ(logBrush.lbColor, green);
-        EXPECT_EQ(GetTextColor(dc), white);
-        if (layout::control(id).kind == ControlKind::Label) {
-            EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
-        } else {
-            EXPECT_EQ(GetBkColor(dc), green);
-        }
+// The system's colours set to a scheme of the test's own for as long as it runs.
+class SystemColours {
+public:
+    SystemColours(COLORREF window, COLORREF windowText)
+        : saved_{GetSysColor(kElements[0]), GetSysColor(kElements[1])} {
+        const COLORREF wanted[] = {window, windowText};
+        SetSysColors(2, kElements, wanted);
     }
-    DeleteDC(dc);
+    ~SystemColours() { SetSysColors(2, kElements, saved_); }
+    SystemColours(const SystemColours&) = delete;
+    SystemColours& operator=(const SystemColours&) = delete;
 
-    // The client area itself is painted green.
-    const HDC memory = CreateCompatibleDC(nullptr);
-    const HBITMAP target = CreateCompatibleBitmap(GetDC(nullptr), 4, 4);
-    const HGDIOBJ previous = SelectObject(memory, target);
-    SendMessageW(form.handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0);
-    EXPECT_EQ(GetPixel(memory, 1, 1), green);
-    SelectObject(memory, previous);
-    DeleteObject(target);
-    DeleteDC(memory);
+private:
+    static constexpr INT kElements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT};
+    COLORREF saved_[2];
+};
+
+// The layout's green and white; under high contrast the user's window and text colours (here a
+// yellow-on-navy scheme), for the labels, the option buttons and the client area alike.
+TEST(Form1Colours, FollowHighContrastAndOtherwiseTheLayout) {
+    const COLORREF navy = RGB(0, 0, 128);
+    const COLORREF yellow = RGB(255, 255, 0);
+    const SystemColours scheme(navy, yellow);
+    struct Case {
+        bool highContrast;
+        COLORREF background;
+        COLORREF text;
+    };
+    const Case cases[] = {
+        {false, RGB(0, 64, 0), RGB(255, 255, 255)},
+        {true, navy, yellow},
+    };
+    ScriptedForm1 form;
+    for (const Case& want : cases) {
+        SCOPED_TRACE(want.highContrast ? "high contrast" : "the layout's colours");
+        form.applyColours(want.highContrast);
+        const HDC dc = CreateCompatibleDC(nullptr);
+        for (const ControlId id :
+             {ControlId::Label1, ControlId::Label2, ControlId::chk0, ControlId::chk5}) {
+            SetTextColor(dc, RGB(1, 2, 3));
+            SetBkColor(dc, RGB(1, 2, 3));
+            SetBkMode(dc, OPAQUE);
+            const auto brush = reinterpret_cast<HBRUSH>(
+                SendMessageW(form.handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                             reinterpret_cast<LPARAM>(form.control(id))));
+            LOGBRUSH logBrush{};
+            ASSERT_NE(GetObjectW(brush, sizeof logBrush, &logBrush), 0);
+            EXPECT_EQ(logBrush.lbColor, want.background);
+            EXPECT_EQ(GetTextColor(dc), want.text);
+            if (layout::control(id).kind == ControlKind::Label) {
+                EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
+            } else {
+                EXPECT_EQ(GetBkColor(dc), want.background);
+            }
+        }
+        DeleteDC(dc);
+
+        // The client area itself.
+        const HDC memory = CreateCompatibleDC(nullptr);
+        const HBITMAP target = CreateCompatibleBitmap(GetDC(nullptr), 4, 4);
+        const HGDIOBJ previous = SelectObject(memory, target);
+        SendMessageW(form.handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0);
+        EXPECT_EQ(GetPixel(memory, 1, 1), want.background);
+        SelectObject(memory, previous);
+        DeleteObject(target);
+        DeleteDC(memory);
+    }
 }
 
 }  // namespace

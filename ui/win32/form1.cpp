@@ -37,6 +37,10 @@ constexpr DWORD kWindowExStyle = 0;
 
 constexpr wchar_t kFontFace[] = L"MS Shell Dlg 2";
 
+// The option buttons' focus ring, in pixels at 96 dpi: as wide as a focus indicator must be to
+// be seen at a glance.
+constexpr int kFocusRingWidth = 2;
+
 // Command ids start above IDOK and IDCANCEL, which the dialog keys send for Enter and Escape.
 constexpr int kFirstCommandId = 1000;
 
@@ -87,10 +91,6 @@ constexpr auto kCreationOrder = [] {
     return order;
 }();
 
-constexpr COLORREF toColorRef(layout::Rgb rgb) {
-    return RGB(rgb.red, rgb.green, rgb.blue);
-}
-
 const wchar_t* windowClassFor(ControlKind kind) {
     switch (kind) {
         case ControlKind::Label:
@@ -117,13 +117,16 @@ DWORD styleFor(const layout::Control& c) {
     }
     switch (c.kind) {
         case ControlKind::Label:
-            return style | SS_LEFT | SS_NOPREFIX;
+            // One line, cut at the right edge if a font runs wider than the box: wrapping
+            // would move the last word onto a line the box hides.
+            return style | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
         case ControlKind::TextBox:
             // The label above lies over the box's top border in Z order (see kCreationOrder)
             // and keeps that strip: the box never draws over it.
             return style | ES_LEFT | ES_AUTOHSCROLL | WS_CLIPSIBLINGS;
         case ControlKind::OptionButton:
-            return style | BS_AUTORADIOBUTTON;
+            // BS_NOTIFY: the window draws the focus ring and must hear of focus changes.
+            return style | BS_AUTORADIOBUTTON | BS_NOTIFY;
         case ControlKind::Picture:
             return style | SS_OWNERDRAW;
         case ControlKind::PushButton:
@@ -164,9 +167,8 @@ void registerWindowClass(HINSTANCE module, WNDPROC procedure) {
 
 }  // namespace
 
-Form1::Form1(HINSTANCE module)
-    : background_(CreateSolidBrush(toColorRef(layout::kBackground))),
-      picture_(loadIconPicture(module)) {
+Form1::Form1(HINSTANCE module) : picture_(loadIconPicture(module)) {
+    applyColours(highContrastOn());
     INITCOMMONCONTROLSEX commonControls{sizeof commonControls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&commonControls);
     registerWindowClass(module, &Form1::windowProc);
@@ -288,6 +290,14 @@ bool Form1::preprocessMessage(MSG& message) {
     return IsDialogMessageW(window_, &message) != FALSE;
 }
 
+void Form1::applyColours(bool highContrast) {
+    colours_ = formColours(highContrast);
+    background_.reset(CreateSolidBrush(colours_.background));
+    if (window_ != nullptr) {
+        RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
+}
+
 namespace {
 
 std::wstring textOf(HWND window) {
@@ -372,6 +382,14 @@ LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         }
+        case WM_PAINT:
+            onPaint();
+            return 0;
+        case WM_SYSCOLORCHANGE:
+        case WM_SETTINGCHANGE:
+            // High contrast switched on or off, or another scheme chosen.
+            applyColours(highContrastOn());
+            return 0;
         case WM_ERASEBKGND: {
             RECT client{};
             GetClientRect(window_, &client);
@@ -443,6 +461,11 @@ void Form1::onCommand(int id, int code) {
         onNameChanged();
         return;
     }
+    if (c != nullptr && c->kind == ControlKind::OptionButton &&
+        (code == BN_SETFOCUS || code == BN_KILLFOCUS)) {
+        redrawFocusRing(control(c->id));
+        return;
+    }
     if (c == nullptr || code != BN_CLICKED) {
         return;  // includes IDOK and IDCANCEL from Enter and Escape, which mean nothing here
     }
@@ -484,14 +507,61 @@ LRESULT Form1::onControlColor(HDC dc, HWND target) {
         return DefWindowProcW(window_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                               reinterpret_cast<LPARAM>(target));
     }
+    SetTextColor(dc, colours_.text);
     if (c->kind == ControlKind::Label) {
-        SetTextColor(dc, toColorRef(layout::kLabelText));
         SetBkMode(dc, TRANSPARENT);
     } else {
-        SetTextColor(dc, toColorRef(layout::kOptionText));
-        SetBkColor(dc, toColorRef(layout::kBackground));
+        SetBkColor(dc, colours_.background);
     }
     return reinterpret_cast<LRESULT>(background_.get());
+}
+
+// The option buttons' own focus rectangle surrounds their caption, and four of them have none:
+// the window draws a ring in the text colour around the focused one instead, just outside it.
+void Form1::onPaint() {
+    PAINTSTRUCT paint{};
+    const HDC dc = BeginPaint(window_, &paint);
+    const HWND focus = GetFocus();
+    const layout::Control* focused = focus != nullptr && GetParent(focus) == window_
+                                         ? controlForCommand(GetDlgCtrlID(focus))
+                                         : nullptr;
+    if (focused != nullptr && focused->kind == ControlKind::OptionButton) {
+        const RECT outer = focusRingAround(focus);
+        const int width = MulDiv(kFocusRingWidth, dpi_, USER_DEFAULT_SCREEN_DPI);
+        const GdiHandle<HBRUSH> brush(CreateSolidBrush(colours_.text));
+        const RECT sides[] = {
+            {outer.left, outer.top, outer.right, outer.top + width},
+            {outer.left, outer.bottom - width, outer.right, outer.bottom},
+            {outer.left, outer.top, outer.left + width, outer.bottom},
+            {outer.right - width, outer.top, outer.right, outer.bottom},
+        };
+        for (const RECT& side : sides) {
+            FillRect(dc, &side, brush.get());
+        }
+    }
+    EndPaint(window_, &paint);
+}
+
+RECT Form1::focusRingAround(HWND option) const {
+    RECT ring{};
+    GetWindowRect(option, &ring);
+    MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&ring), 2);
+    const int width = MulDiv(kFocusRingWidth, dpi_, USER_DEFAULT_SCREEN_DPI);
+    InflateRect(&ring, width, width);
+    return ring;
+}
+
+// Only the ring's strip is redrawn, outside the button: the window's background painting is not
+// clipped to leave its controls out.
+void Form1::redrawFocusRing(HWND option) {
+    RECT inner{};
+    GetWindowRect(option, &inner);
+    MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&inner), 2);
+    const RECT outer = focusRingAround(option);
+    const GdiHandle<HRGN> ring(CreateRectRgnIndirect(&outer));
+    const GdiHandle<HRGN> button(CreateRectRgnIndirect(&inner));
+    CombineRgn(ring.get(), ring.get(), button.get(), RGN_DIFF);
+    InvalidateRgn(window_, ring.get(), TRUE);
 }
 
 void Form1::onDrawPicture(const DRAWITEMSTRUCT& item) {

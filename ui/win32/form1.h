@@ -9,6 +9,7 @@
 
 #include "create/create_rom.h"
 #include "ui/layout.h"
+#include "ui/win32/form_colours.h"
 #include "ui/win32/gdi_handle.h"
 #include "ui/win32/windows_api.h"
 
@@ -39,6 +40,11 @@ public:
     // message is done with and must not be dispatched.
     bool preprocessMessage(MSG& message);
 
+    // Paints the window in the layout's colours, or in the system's under high contrast. The
+    // window calls it with highContrastOn() at start and whenever the system's colours or
+    // settings change.
+    void applyColours(bool highContrast);
+
     // MainWindow
     [[nodiscard]] std::string nameText() const override;
     [[nodiscard]] IconChoice selectedIcon() const override;
@@ -63,12 +69,16 @@ private:
     void onOptionClicked();
     void onNameChanged();
     LRESULT onControlColor(HDC dc, HWND control);
+    void onPaint();
+    [[nodiscard]] RECT focusRingAround(HWND option) const;
+    void redrawFocusRing(HWND option);
     void onDrawPicture(const DRAWITEMSTRUCT& item);
     void onDpiChanged(int dpi, const RECT& suggested);
     void onNextControl(WPARAM wParam, LPARAM lParam);
 
     HWND window_ = nullptr;
     std::array<HWND, layout::kControls.size()> controls_{};
+    FormColours colours_{};
     GdiHandle<HBRUSH> background_;
     GdiHandle<HFONT> font_;
     GdiHandle<HBITMAP> picture_;
