@@ -97,6 +97,26 @@ TEST_F(Form1Test, EveryControlHasItsLayoutRectangle) {
     }
 }
 
+// Switching on a larger text size while the program runs (the desktop's setting changes GTK's
+// font resolution) lays the window out again, and switching it off brings the old layout back.
+TEST_F(Form1Test, LaysOutAgainWhenTheTextSizeChanges) {
+    GdkScreen* screen = gdk_screen_get_default();
+    const double usual = gdk_screen_get_resolution(screen);
+    const std::pair<double, GdkRectangle> cases[] = {
+        {144.0, {30, 162, 74, 29}},  // chk0 at 1.5 times
+        {usual, {20, 108, 49, 19}},
+    };
+    for (const auto& [resolution, want] : cases) {
+        SCOPED_TRACE(resolution);
+        gdk_screen_set_resolution(screen, resolution);
+        EXPECT_TRUE(test::waitUntil([&] {
+            const GdkRectangle got = test::rectangleInWindow(control(ControlId::chk0));
+            return got.x == want.x && got.y == want.y && got.width == want.width &&
+                   got.height == want.height;
+        }));
+    }
+}
+
 // A text is whole when its label got all the room the text needs and lies inside the control.
 TEST_F(Form1Test, EveryTextShowsWholeInsideItsControl) {
     const std::pair<ControlId, std::string_view> texts[] = {
