@@ -138,29 +138,15 @@ TEST(Form1Layout, OpensEmptyWithNoneSelectedAndTheNameBoxFocused) {
     EXPECT_EQ(GetFocus(), form.control(ControlId::txtName));
 }
 
-// The system's colours set to a scheme of the test's own for as long as it runs.
-class SystemColours {
-public:
-    SystemColours(COLORREF window, COLORREF windowText)
-        : saved_{GetSysColor(kElements[0]), GetSysColor(kElements[1])} {
-        const COLORREF wanted[] = {window, windowText};
-        SetSysColors(2, kElements, wanted);
-    }
-    ~SystemColours() { SetSysColors(2, kElements, saved_); }
-    SystemColours(const SystemColours&) = delete;
-    SystemColours& operator=(const SystemColours&) = delete;
-
-private:
-    static constexpr INT kElements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT};
-    COLORREF saved_[2];
-};
-
 // The layout's green and white; under high contrast the user's window and text colours (here a
 // yellow-on-navy scheme), for the labels, the option buttons and the client area alike.
 TEST(Form1Colours, FollowHighContrastAndOtherwiseTheLayout) {
     const COLORREF navy = RGB(0, 0, 128);
     const COLORREF yellow = RGB(255, 255, 0);
-    const SystemColours scheme(navy, yellow);
+    const INT elements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT};
+    const COLORREF saved[] = {GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT)};
+    const COLORREF scheme[] = {navy, yellow};
+    SetSysColors(2, elements, scheme);
     struct Case {
         bool highContrast;
         COLORREF background;
@@ -184,7 +170,7 @@ TEST(Form1Colours, FollowHighContrastAndOtherwiseTheLayout) {
                 SendMessageW(form.handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                              reinterpret_cast<LPARAM>(form.control(id))));
             LOGBRUSH logBrush{};
-            ASSERT_NE(GetObjectW(brush, sizeof logBrush, &logBrush), 0);
+            EXPECT_NE(GetObjectW(brush, sizeof logBrush, &logBrush), 0);
             EXPECT_EQ(logBrush.lbColor, want.background);
             EXPECT_EQ(GetTextColor(dc), want.text);
             if (layout::control(id).kind == ControlKind::Label) {
@@ -205,6 +191,7 @@ TEST(Form1Colours, FollowHighContrastAndOtherwiseTheLayout) {
         DeleteObject(target);
         DeleteDC(memory);
     }
+    SetSysColors(2, elements, saved);
 }
 
 }  // namespace
