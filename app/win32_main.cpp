@@ -2,10 +2,10 @@
 #include <exception>
 #include <string>
 
-#include "create/wide_text.h"
+#include "text/wide_text.h"
 #include "ui/win32/form1.h"
 #include "ui/win32/message_loop.h"
-#include "ui/win32/windows_api.h"
+#include "text/windows_api.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
                     int showCommand) {

@@ -3,39 +3,20 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "cli/files.h"
+
 #ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
 
-#include "create/wide_text.h"
+#include "text/wide_text.h"
+#include "text/windows_api.h"
 #else
 #include <unistd.h>
 #endif
 
 namespace tilewright {
 namespace {
-
-// An image as Intel HEX takes 22 KiB; anything far larger (a device, a disk image) is no image
-// and is not read to its end.
-constexpr std::size_t kMaxFileSize = 1 << 20;
-
-// Reads a stream to its end; false on a read error or when it is too large, with errno set.
-bool readAll(std::FILE* file, std::string& content) {
-    char buffer[65536];
-    std::size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        content.append(buffer, count);
-        if (content.size() > kMaxFileSize) {
-            errno = EFBIG;
-            return false;
-        }
-    }
-    return std::ferror(file) == 0;
-}
 
 #ifdef _WIN32
 
@@ -68,7 +49,7 @@ public:
     std::optional<std::string> readInput() override {
         _setmode(_fileno(stdin), _O_BINARY);  // an image holds bytes that text mode would change
         std::string content;
-        return readAll(stdin, content) ? std::optional(content) : std::nullopt;
+        return readStream(stdin, content) ? std::optional(content) : std::nullopt;
     }
 };
 
@@ -94,7 +75,7 @@ public:
     bool outIsTerminal() const override { return ::isatty(STDOUT_FILENO) != 0; }
     std::optional<std::string> readInput() override {
         std::string content;
-        return readAll(stdin, content) ? std::optional(content) : std::nullopt;
+        return readStream(stdin, content) ? std::optional(content) : std::nullopt;
     }
 };
 
@@ -109,31 +90,6 @@ Console& standardConsole() {
     static PosixConsole console;
 #endif
     return console;
-}
-
-std::filesystem::path pathFromUtf8(std::string_view text) {
-#ifdef _WIN32
-    return std::filesystem::path(toWide(text));
-#else
-    return std::filesystem::path(std::string(text));
-#endif
-}
-
-std::error_code readWholeFile(const std::filesystem::path& path, std::string& content) {
-    errno = 0;
-#ifdef _WIN32
-    std::FILE* file = _wfopen(path.c_str(), L"rb");
-#else
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-#endif
-    if (file == nullptr) {
-        return {errno, std::generic_category()};
-    }
-    content.clear();
-    const bool read = readAll(file, content);
-    const int error = errno;
-    std::fclose(file);
-    return read ? std::error_code{} : std::error_code{error, std::generic_category()};
 }
 
 }  // namespace tilewright

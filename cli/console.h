@@ -1,10 +1,8 @@
 #pragma once
 
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 
 namespace tilewright {
 
@@ -22,13 +20,5 @@ public:
 
 // The platform's standard streams.
 [[nodiscard]] Console& standardConsole();
-
-// Reads a whole file of up to 1 MiB; the error is the system's when it cannot be read, and
-// EFBIG for a larger one.
-[[nodiscard]] std::error_code readWholeFile(const std::filesystem::path& path,
-                                            std::string& content);
-
-// A path from UTF-8 text as given on the command line or in a list.
-[[nodiscard]] std::filesystem::path pathFromUtf8(std::string_view text);
 
 }  // namespace tilewright

@@ -6,7 +6,7 @@
 #include "cli/cli.h"
 
 #ifdef _WIN32
-#include "create/wide_text.h"
+#include "text/wide_text.h"
 
 // The command line as Windows holds it, in UTF-16, so names and paths in any script survive.
 int wmain(int argc, wchar_t** argv) {

@@ -5,7 +5,6 @@
 
 #include "create/file_name.h"
 #include "create/save_file.h"
-#include "rom/utf8.h"
 
 namespace tilewright {
 namespace {
@@ -22,21 +21,23 @@ std::string saveFailureText(const std::string& path, const std::error_code& erro
 
 void runCreate(MainWindow& window) {
     const std::string name = window.nameText();
-    if (name.empty()) {
+    const NameCheck check = checkName(name);
+    if (check.problem == NameProblem::Empty) {
         return;
     }
-    if (characterCount(name) > kMaxNameLength) {
-        window.showError(kNameTooLongText, kErrorTitle);
+    if (check.problem == NameProblem::TooLong) {
+        window.showError(nameProblemText(check), kErrorTitle);
         return;
     }
+    // NoTile cannot come from the name box, whose filter drops such characters. A name that
+    // holds one anyway is written as the box holds it: the image keeps the pad tile in the
+    // character's place.
 
     const SaveDialogSettings settings{
         .title = std::string(kSaveTitle),
         .fileName = sanitizeFileName(name),
         .filterDescription = std::string(kSaveFilterDescription),
         .filterPattern = std::string(kSaveFilterPattern),
-        .askBeforeReplacing = true,
-        .hideReadOnly = true,
     };
     const std::optional<std::string> path = window.runSaveDialog(settings);
     if (!path) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "rom/name_check.h"
 #include "rom/rom_image.h"
 
 namespace tilewright {
@@ -14,14 +15,13 @@ struct SaveDialogSettings {
     std::string fileName;           // initial file name, UTF-8
     std::string filterDescription;  // the one file type offered: "Binary Files (*.BIN)"
     std::string filterPattern;      // and the names it lists: "*.BIN"
-    bool askBeforeReplacing;        // confirm before an existing file is replaced
-    bool hideReadOnly;              // no "open as read-only" check box
+    // Every window's dialog also asks before it replaces a file and offers no "open as
+    // read-only" check box.
 };
 
 inline constexpr std::string_view kSaveTitle = "Select a folder to save file in.";
 inline constexpr std::string_view kSaveFilterDescription = "Binary Files (*.BIN)";
 inline constexpr std::string_view kSaveFilterPattern = "*.BIN";
-inline constexpr std::string_view kNameTooLongText = "Name must be 19 Characters or Less.";
 inline constexpr std::string_view kNotEnoughMemoryText = "There is not enough memory to do this.";
 inline constexpr std::string_view kErrorTitle = "Error";
 

@@ -9,7 +9,7 @@
 #include "create/file_name.h"
 #include "create/save_file.h"
 #include "create/save_file_platform.h"
-#include "create/wide_text.h"
+#include "text/wide_text.h"
 
 namespace tilewright {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "rom/utf8.h"
+#include "text/utf8.h"
 
 namespace tilewright {
 

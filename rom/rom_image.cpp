@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <string>
 
 #include "rom/name_tiles.h"
-#include "rom/utf8.h"
+#include "text/utf8.h"
 
 namespace tilewright {
 namespace {
@@ -35,18 +36,37 @@ std::span<const std::uint8_t> iconTiles(IconChoice icon) {
     throw std::invalid_argument("unknown icon");
 }
 
+std::optional<IconChoice> iconFromDigit(std::string_view text) noexcept {
+    if (text.size() == 1 && text[0] >= '0' && text[0] < static_cast<char>('0' + kIconCount)) {
+        return static_cast<IconChoice>(text[0] - '0');
+    }
+    return std::nullopt;
+}
+
+char iconDigit(IconChoice icon) noexcept {
+    return static_cast<char>('0' + static_cast<int>(icon));
+}
+
+std::array<std::uint8_t, kIconFieldLength> iconField(IconChoice icon) {
+    std::array<std::uint8_t, kIconFieldLength> field;
+    field.fill(kBlankTile);
+    const std::span<const std::uint8_t> tiles = iconTiles(icon);
+    std::copy(tiles.begin(), tiles.end(), field.begin());
+    return field;
+}
+
 RomImage buildRomImage(std::string_view name, IconChoice icon) {
     const std::vector<char32_t> characters = decodeUtf8(name);
     if (characters.empty() || characters.size() > kMaxNameLength) {
-        throw std::invalid_argument("a name must have 1 to 19 characters");
+        throw std::invalid_argument("a name must have 1 to " + std::to_string(kMaxNameLength) +
+                                    " characters");
     }
-    const std::span<const std::uint8_t> tiles = iconTiles(icon);
+    const auto icons = iconField(icon);
 
     RomImage image{};
     image[kHeaderOffset] = 'P';
     image[kHeaderOffset + 1] = 'C';
     std::fill_n(image.begin() + kNameOffset, kMaxNameLength, kPadTile);
-    std::fill_n(image.begin() + kIconOffset, kIconFieldLength, kBlankTile);
 
     // A character without a tile keeps the pad tile but still takes its place.
     std::size_t position = kNameOffset;
@@ -59,7 +79,7 @@ RomImage buildRomImage(std::string_view name, IconChoice icon) {
     // After a full 19 characters this lands on the icon field's first byte.
     image[position] = kBlankTile;
 
-    std::copy(tiles.begin(), tiles.end(), image.begin() + kIconOffset);
+    std::copy(icons.begin(), icons.end(), image.begin() + kIconOffset);
     return image;
 }
 

@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string_view>
+
+#include "rom/rom_image.h"
+#include "text/joined_text.h"
 
 // The main window's layout, texts, colours and focus order, once, for every platform's window.
 // Positions and sizes are in twips (1/1440 inch), measured from the top-left corner of the
@@ -56,6 +60,10 @@ struct Control {
 };
 
 inline constexpr std::string_view kWindowTitle = "Tilewright";
+inline constexpr std::string_view kNameLabel = joinedText<[] {
+    return std::array<std::string_view, 3>{"Name: (Max. ", decimalText<kMaxNameLength>,
+                                           " Characters)"};
+}>;
 inline constexpr Size kClientSize{3000, 6090};
 
 // The dialog font's size, the one that fits every text into the layout's boxes.
@@ -67,12 +75,7 @@ inline constexpr Rgb kOptionText{255, 255, 255};
 
 // Labels take no focus, so their places in the sequence are only kept for the record.
 inline constexpr std::array<Control, 11> kControls{{
-    {ControlId::Label1,
-     "Label1",
-     ControlKind::Label,
-     {353, 120, 2295, 255},
-     "Name: (Max. 19 Characters)",
-     2},
+    {ControlId::Label1, "Label1", ControlKind::Label, {353, 120, 2295, 255}, kNameLabel, 2},
     {ControlId::txtName, "txtName", ControlKind::TextBox, {353, 360, 2295, 315}, "", 0},
     {ControlId::Label2, "Label2", ControlKind::Label, {360, 1020, 2295, 195}, "Select Icon:", 9},
     {ControlId::chk0, "chk0", ControlKind::OptionButton, {300, 1620, 735, 285}, "None", 8},
@@ -91,10 +94,18 @@ inline constexpr std::array<Control, 11> kControls{{
 }};
 
 // The option buttons in the order of the icons they select: chk0 (none) to chk5.
-inline constexpr std::array<ControlId, 6> kOptionButtons{
+inline constexpr std::array<ControlId, kIconCount> kOptionButtons{
     ControlId::chk0, ControlId::chk1, ControlId::chk2,
     ControlId::chk3, ControlId::chk4, ControlId::chk5,
 };
+
+// The option button that selects the icon. A value outside IconChoice has none: both windows
+// then leave the selection as it is, since no user action can ask for one and nothing should
+// be thrown from the toolkit's event handling.
+[[nodiscard]] constexpr std::optional<ControlId> optionButton(IconChoice icon) {
+    const auto index = static_cast<std::size_t>(icon);
+    return index < kOptionButtons.size() ? std::optional(kOptionButtons[index]) : std::nullopt;
+}
 
 // What a screen reader announces for the controls whose meaning is drawn rather than written:
 // the option buttons beside the picture show no caption, and the picture no text. None of

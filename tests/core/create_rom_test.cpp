@@ -71,8 +71,6 @@ TEST_F(CreateRom, WritesTheImageAndClearsTheWindow) {
     EXPECT_EQ(dialog.fileName, "SPACE RACE");
     EXPECT_EQ(dialog.filterDescription, "Binary Files (*.BIN)");
     EXPECT_EQ(dialog.filterPattern, "*.BIN");
-    EXPECT_TRUE(dialog.askBeforeReplacing);
-    EXPECT_TRUE(dialog.hideReadOnly);
 
     EXPECT_EQ(readFile(folder / "SPACE RACE"), imageBytes("SPACE RACE", IconChoice::Icon3));
     EXPECT_EQ(folder.entries(), std::set<std::string>{"SPACE RACE"}) << "no extension added";

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "rom/utf8.h"
+#include "text/utf8.h"
 
 namespace tilewright {
 namespace {

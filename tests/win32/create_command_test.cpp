@@ -8,10 +8,6 @@
 #include "tests/support/files.h"
 #include "tests/win32/window_test_support.h"
 #include "ui/layout.h"
-#include "ui/win32/save_dialog.h"
-
-// After the Windows headers, which it needs.
-#include <commdlg.h>
 
 namespace tilewright {
 namespace {
@@ -108,30 +104,6 @@ TEST(Form1Text, NameCrossesBetweenUtf16AndUtf8Intact) {
     const std::string longName(40000, 'A');
     form.setNameText(longName);
     EXPECT_EQ(form.nameText(), longName);
-}
-
-// The settings as the Create command fills them in.
-SaveDialogSettings createSettings(bool askBeforeReplacing, bool hideReadOnly) {
-    return {.title = "Select a folder to save file in.",
-            .fileName = "GAME",
-            .filterDescription = "Binary Files (*.BIN)",
-            .filterPattern = "*.BIN",
-            .askBeforeReplacing = askBeforeReplacing,
-            .hideReadOnly = hideReadOnly};
-}
-
-TEST(SaveDialog, FilterIsTheDescriptionAndPatternEachEndedByANul) {
-    EXPECT_EQ(dialogFilter(createSettings(true, true)),
-              std::wstring(L"Binary Files (*.BIN)\0*.BIN\0\0", 28));
-}
-
-TEST(SaveDialog, OptionsBecomeTheDialogFlags) {
-    // 6 = 2 (OFN_OVERWRITEPROMPT) + 4 (OFN_HIDEREADONLY), as the Create command asks.
-    EXPECT_EQ(dialogFlags(createSettings(true, true)) & 6u, 6u);
-    EXPECT_EQ(dialogFlags(createSettings(true, false)) & 6u, 2u);
-    EXPECT_EQ(dialogFlags(createSettings(false, true)) & 6u, 4u);
-    // The program's working folder must not follow the user's choice.
-    EXPECT_NE(dialogFlags(createSettings(true, true)) & OFN_NOCHANGEDIR, 0u);
 }
 
 // The real message box, closed by a timer that reads it first.

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "create/save_file.h"
-#include "create/wide_text.h"
+#include "text/wide_text.h"
 
 int wmain() {
     wchar_t temporary[MAX_PATH + 1] = {};

@@ -11,7 +11,7 @@
 
 #include "create/save_file.h"
 #include "tests/support/files.h"
-#include "ui/win32/windows_api.h"
+#include "text/windows_api.h"
 
 namespace tilewright {
 namespace {

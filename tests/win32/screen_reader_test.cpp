@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "create/wide_text.h"
+#include "text/wide_text.h"
 #include "tests/support/spoken_names.h"
 #include "tests/win32/window_test_support.h"
 

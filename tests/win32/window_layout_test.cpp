@@ -4,7 +4,7 @@
 
 #include <span>
 
-#include "create/wide_text.h"
+#include "text/wide_text.h"
 #include "tests/support/window_pixels.h"
 #include "tests/win32/window_test_support.h"
 #include "ui/layout.h"

@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "rom/name_tiles.h"
 #include "ui/gtk/key_preview.h"
@@ -356,9 +357,10 @@ std::string Form1::nameText() const {
 }
 
 IconChoice Form1::selectedIcon() const {
-    for (std::size_t i = 0; i < layout::kOptionButtons.size(); ++i) {
-        if (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(control(layout::kOptionButtons[i])))) {
-            return static_cast<IconChoice>(i);
+    for (std::size_t value = 0; value < kIconCount; ++value) {
+        const auto icon = static_cast<IconChoice>(value);
+        if (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(control(*layout::optionButton(icon))))) {
+            return icon;
         }
     }
     return IconChoice::None;
@@ -369,10 +371,8 @@ void Form1::setNameText(std::string_view text) {
 }
 
 void Form1::selectIcon(IconChoice icon) {
-    const auto index = static_cast<std::size_t>(icon);
-    if (index < layout::kOptionButtons.size()) {
-        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(control(layout::kOptionButtons[index])),
-                                     TRUE);
+    if (const std::optional<ControlId> option = layout::optionButton(icon)) {
+        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(control(*option)), TRUE);
     }
 }
 
@@ -383,8 +383,7 @@ std::optional<std::string> Form1::runSaveDialog(const SaveDialogSettings& settin
     GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
     gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
-    gtk_file_chooser_set_do_overwrite_confirmation(chooser,
-                                                   settings.askBeforeReplacing ? TRUE : FALSE);
+    gtk_file_chooser_set_do_overwrite_confirmation(chooser, TRUE);
     // There is no read-only check box to hide in GTK's dialog.
     GtkFileFilter* filter = gtk_file_filter_new();
     gtk_file_filter_set_name(filter, settings.filterDescription.c_str());

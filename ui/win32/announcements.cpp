@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "create/wide_text.h"
+#include "text/wide_text.h"
 
 namespace tilewright {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ui/layout.h"
-#include "ui/win32/windows_api.h"
+#include "text/windows_api.h"
 
 namespace tilewright {
 

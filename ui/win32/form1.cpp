@@ -2,14 +2,14 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <stdexcept>
+#include <optional>
 #include <system_error>
 
 #include <commctrl.h>
 #include <uxtheme.h>
 
-#include "create/wide_text.h"
 #include "rom/name_tiles.h"
+#include "text/wide_text.h"
 #include "ui/win32/announcements.h"
 #include "ui/win32/picture.h"
 #include "ui/win32/resource_ids.h"
@@ -315,9 +315,10 @@ std::string Form1::nameText() const {
 }
 
 IconChoice Form1::selectedIcon() const {
-    for (std::size_t i = 0; i < layout::kOptionButtons.size(); ++i) {
-        if (SendMessageW(control(layout::kOptionButtons[i]), BM_GETCHECK, 0, 0) == BST_CHECKED) {
-            return static_cast<IconChoice>(i);
+    for (std::size_t value = 0; value < kIconCount; ++value) {
+        const auto icon = static_cast<IconChoice>(value);
+        if (SendMessageW(control(*layout::optionButton(icon)), BM_GETCHECK, 0, 0) == BST_CHECKED) {
+            return icon;
         }
     }
     return IconChoice::None;
@@ -328,13 +329,12 @@ void Form1::setNameText(std::string_view text) {
 }
 
 void Form1::selectIcon(IconChoice icon) {
-    const auto index = static_cast<std::size_t>(icon);
-    if (index >= layout::kOptionButtons.size()) {
-        throw std::invalid_argument("no option button for this icon");
+    const std::optional<ControlId> option = layout::optionButton(icon);
+    if (!option) {
+        return;
     }
     CheckRadioButton(window_, commandId(layout::kOptionButtons.front()),
-                     commandId(layout::kOptionButtons.back()),
-                     commandId(layout::kOptionButtons[index]));
+                     commandId(layout::kOptionButtons.back()), commandId(*option));
     keepSelectedOptionAsTabStop();
 }
 

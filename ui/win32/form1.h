@@ -11,7 +11,7 @@
 #include "ui/layout.h"
 #include "ui/win32/form_colours.h"
 #include "ui/win32/gdi_handle.h"
-#include "ui/win32/windows_api.h"
+#include "text/windows_api.h"
 
 namespace tilewright {
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <type_traits>
 
-#include "ui/win32/windows_api.h"
+#include "text/windows_api.h"
 
 namespace tilewright {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ui/win32/form1.h"
-#include "ui/win32/windows_api.h"
+#include "text/windows_api.h"
 
 namespace tilewright {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "ui/win32/gdi_handle.h"
-#include "ui/win32/windows_api.h"
+#include "text/windows_api.h"
 
 namespace tilewright {
 

@@ -6,7 +6,7 @@
 
 #include <commdlg.h>
 
-#include "create/wide_text.h"
+#include "text/wide_text.h"
 
 namespace tilewright {
 
@@ -50,8 +50,8 @@ void showDialogFailure(HWND owner, DWORD error) {
     MessageBoxW(owner, text, toWide(kErrorTitle).c_str(), MB_OK | MB_ICONERROR);
 }
 
-}  // namespace
-
+// The common dialog's filter: the description and the pattern, each ending in a NUL, and one
+// more NUL to end the list.
 std::wstring dialogFilter(const SaveDialogSettings& settings) {
     std::wstring filter = toWide(settings.filterDescription);
     filter.push_back(L'\0');
@@ -61,16 +61,12 @@ std::wstring dialogFilter(const SaveDialogSettings& settings) {
     return filter;
 }
 
-DWORD dialogFlags(const SaveDialogSettings& settings) {
-    DWORD flags = OFN_EXPLORER | OFN_NOCHANGEDIR;
-    if (settings.askBeforeReplacing) {
-        flags |= OFN_OVERWRITEPROMPT;
-    }
-    if (settings.hideReadOnly) {
-        flags |= OFN_HIDEREADONLY;
-    }
-    return flags;
-}
+// Asks before replacing a file and hides the read-only box; the program's working folder does
+// not follow the user's choice.
+constexpr DWORD kDialogFlags =
+    OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
+
+}  // namespace
 
 std::optional<std::string> showSaveDialog(HWND owner, const SaveDialogSettings& settings) {
     const std::wstring filter = dialogFilter(settings);
@@ -88,7 +84,7 @@ std::optional<std::string> showSaveDialog(HWND owner, const SaveDialogSettings& 
     dialog.lpstrFile = path.data();
     dialog.nMaxFile = static_cast<DWORD>(path.size());
     dialog.lpstrTitle = title.c_str();
-    dialog.Flags = dialogFlags(settings);
+    dialog.Flags = kDialogFlags;
 
     const CommonDialogs& dialogs = commonDialogs();
     if (!dialogs.getSaveFileName || !dialogs.extendedError) {

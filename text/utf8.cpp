@@ -1,4 +1,4 @@
-#include "rom/utf8.h"
+#include "text/utf8.h"
 
 #include <cstdint>
 
@@ -61,6 +61,26 @@ std::vector<char32_t> decodeUtf8(std::string_view text) {
 
 std::size_t characterCount(std::string_view text) {
     return decodeUtf8(text).size();
+}
+
+std::string encodeUtf8(char32_t c) {
+    std::string text;
+    if (c < 0x80) {
+        text += static_cast<char>(c);
+    } else if (c < 0x800) {
+        text += static_cast<char>(0xC0 | (c >> 6));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        text += static_cast<char>(0xE0 | (c >> 12));
+        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        text += static_cast<char>(0xF0 | (c >> 18));
+        text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return text;
 }
 
 }  // namespace tilewright

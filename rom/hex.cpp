@@ -1,4 +1,4 @@
-#include "cli/hex.h"
+#include "rom/hex.h"
 
 namespace tilewright {
 

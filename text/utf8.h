@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
+// UTF-8, the text of the whole program; the UTF-16 of the Windows API is in text/wide_text.h.
 namespace tilewright {
 
 // The characters (Unicode code points) of a UTF-8 string. Each byte that does not belong to a
@@ -12,5 +14,8 @@ namespace tilewright {
 [[nodiscard]] std::vector<char32_t> decodeUtf8(std::string_view text);
 
 [[nodiscard]] std::size_t characterCount(std::string_view text);
+
+// One code point (up to U+10FFFF) as UTF-8.
+[[nodiscard]] std::string encodeUtf8(char32_t c);
 
 }  // namespace tilewright

@@ -1,12 +1,9 @@
-#include "create/wide_text.h"
+#include "text/wide_text.h"
 
 #include <limits>
 #include <stdexcept>
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "text/windows_api.h"
 
 namespace tilewright {
 namespace {

@@ -1,14 +1,12 @@
-#include "cli/image_check.h"
+#include "rom/image_check.h"
 
 #include <algorithm>
 
-#include "cli/hex.h"
+#include "rom/hex.h"
 #include "rom/name_tiles.h"
 
 namespace tilewright {
 namespace {
-
-constexpr std::size_t kIconCount = 6;
 
 std::optional<char> characterForTile(std::uint8_t tile) {
     const auto entry = std::find_if(NameTileTable.begin(), NameTileTable.end(),
@@ -16,7 +14,8 @@ std::optional<char> characterForTile(std::uint8_t tile) {
     return entry == NameTileTable.end() ? std::nullopt : std::optional<char>(entry->character);
 }
 
-// The field's length up to the 0x3F that only pad tiles follow; 19 when there is none.
+// The field's length up to the 0x3F that only pad tiles follow; the whole field when there is
+// none.
 std::size_t nameLength(std::span<const std::uint8_t> field) {
     for (std::size_t end = field.size(); end-- > 0;) {
         if (field[end] == kBlankTile) {
@@ -58,11 +57,7 @@ void readIcon(std::span<const std::uint8_t> bytes, ImageReport& report) {
     std::copy_n(bytes.begin() + kIconOffset, kIconFieldLength, report.iconField.begin());
     for (std::size_t value = 0; value < kIconCount; ++value) {
         const auto icon = static_cast<IconChoice>(value);
-        std::array<std::uint8_t, kIconFieldLength> stored;
-        stored.fill(kBlankTile);
-        const auto tiles = iconTiles(icon);
-        std::copy(tiles.begin(), tiles.end(), stored.begin());
-        if (stored == report.iconField) {
+        if (iconField(icon) == report.iconField) {
             report.icon = icon;
             return;
         }

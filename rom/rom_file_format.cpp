@@ -1,4 +1,4 @@
-#include "cli/rom_file_format.h"
+#include "rom/rom_file_format.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,7 +6,7 @@
 #include <numeric>
 #include <span>
 
-#include "cli/hex.h"
+#include "rom/hex.h"
 
 namespace tilewright {
 namespace {

@@ -1,0 +1,166 @@
+#include "cli/options.h"
+
+#include "rom/rom_image.h"
+
+namespace tilewright {
+namespace {
+
+struct OptionDefinition {
+    std::string_view longName;
+    char shortName;
+    bool takesValue;
+};
+
+constexpr OptionDefinition kOptions[] = {
+    {"icon", 'i', true},   {"output", 'o', true},    {"format", 'f', true},
+    {"from", '\0', true},  {"directory", 'd', true}, {"force", '\0', false},
+    {"json", '\0', false}, {"help", 'h', false},     {"version", '\0', false},
+};
+
+const OptionDefinition* findOption(std::string_view longName, char shortName) {
+    for (const OptionDefinition& definition : kOptions) {
+        if ((!longName.empty() && definition.longName == longName) ||
+            (shortName != '\0' && definition.shortName == shortName)) {
+            return &definition;
+        }
+    }
+    return nullptr;
+}
+
+void setOption(Options& options, const OptionDefinition& definition,
+               std::optional<std::string> value) {
+    const std::string name(definition.longName);
+    if (!definition.takesValue) {
+        if (value) {
+            throw UsageError("--" + name + " takes no value");
+        }
+        options.force |= name == "force";
+        options.json |= name == "json";
+        options.help |= name == "help";
+        options.version |= name == "version";
+        return;
+    }
+    if (options.values.count(name) != 0) {
+        throw UsageError("--" + name + " is given twice");
+    }
+    options.values[name] = *value;
+}
+
+}  // namespace
+
+std::string helpText() {
+    return R"(Usage: tilewright-cli create NAME [-i ICON] [-o FILE] [-f FORMAT] [--force]
+       tilewright-cli create --from LIST [-d DIR] [-f FORMAT] [--force]
+       tilewright-cli show [--json] FILE...
+
+Makes and checks 8192-byte 27C64 EPROM images carrying a name and an icon.
+
+Commands:
+  create NAME        write the image for NAME: 1 to )" +
+           std::to_string(kMaxNameLength) + R"( characters from A-Z,
+                     0-9, space and . ' ! - " , (lower case becomes capitals)
+  create --from LIST write one image per line of LIST: the icon (0-5), one
+                     space, then the name up to the end of the line; blank
+                     lines and lines starting with # are skipped
+  show FILE...       print the name and icon each image carries, and whether it
+                     is exactly what Tilewright writes ("-": standard input)
+
+Options:
+  -i, --icon ICON    0 (none, the default) to 5
+  -o, --output FILE  the file to write ("-": standard output); default: the
+                     name, as the window offers it
+  -d, --directory DIR  with --from: the folder to write into; default: .
+  -f, --format FORMAT  bin (raw bytes), ihex (Intel HEX) or srec (S-record);
+                     default: from the file's extension (.hex .ihx: ihex;
+                     .s19 .srec .mot: srec; anything else: bin)
+      --force        replace files that exist already
+      --json         show: print a JSON array with one object per file
+  -h, --help         print this help and exit
+      --version      print the version and exit
+
+Exit status: 0 success; 1 failure (show: an image that is not exactly what
+Tilewright writes, or a file that cannot be read); 2 usage error.
+)";
+}
+
+Options parseArguments(std::span<const std::string> arguments) {
+    Options options;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const auto nextValue = [&](std::string_view option) {
+            if (i + 1 >= arguments.size()) {
+                throw UsageError(std::string(option) + " needs a value");
+            }
+            return arguments[++i];
+        };
+        if (optionsEnded || argument == "-" || argument.empty() || argument[0] != '-') {
+            if (options.command.empty()) {
+                options.command = argument;
+            } else {
+                options.operands.push_back(argument);
+            }
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument.starts_with("--")) {
+            const std::size_t equals = argument.find('=');
+            const std::string name = argument.substr(2, equals - 2);
+            const OptionDefinition* definition = findOption(name, '\0');
+            if (definition == nullptr) {
+                throw UsageError("unknown option --" + name);
+            }
+            std::optional<std::string> value;
+            if (equals != std::string::npos) {
+                value = argument.substr(equals + 1);
+            } else if (definition->takesValue) {
+                value = nextValue(argument);
+            }
+            setOption(options, *definition, value);
+        } else {
+            const OptionDefinition* definition = findOption({}, argument[1]);
+            if (definition == nullptr) {
+                throw UsageError("unknown option " + argument.substr(0, 2));
+            }
+            if (!definition->takesValue && argument.size() > 2) {
+                throw UsageError("unknown option " + argument);
+            }
+            std::optional<std::string> value;
+            if (definition->takesValue) {
+                value = argument.size() > 2 ? argument.substr(2) : nextValue(argument);
+            }
+            setOption(options, *definition, value);
+        }
+    }
+    return options;
+}
+
+void requireNone(const Options& options, std::initializer_list<std::string_view> names,
+                 std::string_view why) {
+    for (const std::string_view name : names) {
+        const bool given = name == "force"  ? options.force
+                           : name == "json" ? options.json
+                                            : options.value(std::string(name)) != nullptr;
+        if (given) {
+            throw UsageError("--" + std::string(name) + " " + std::string(why));
+        }
+    }
+}
+
+std::string inQuotes(std::string_view text) {
+    std::string quoted = "\"";
+    quoted += text;
+    return quoted + "\"";
+}
+
+std::optional<RomFileFormat> chosenFormat(const Options& options) {
+    const std::string* name = options.value("format");
+    if (name == nullptr) {
+        return std::nullopt;
+    }
+    if (const auto format = formatFromName(*name)) {
+        return format;
+    }
+    throw UsageError("unknown format " + inQuotes(*name) + "; use bin, ihex or srec");
+}
+
+}  // namespace tilewright
