@@ -26,9 +26,16 @@ std::string allowedCharacters() {
 
 // The refused character as a user can find it: quoted where it prints, always by code point.
 std::string shownCharacter(char32_t c) {
-    std::string text = c >= 0x20 && c != 0x7F ? "\"" + encodeUtf8(c) + "\" (U+" : "(U+";
+    std::string text;
+    if (c >= 0x20 && c != 0x7F) {
+        text += '"';
+        text += encodeUtf8(c);
+        text += "\" ";
+    }
+    text += "(U+";
     appendHex(text, c, c > 0xFFFF ? 6 : 4);
-    return text + ")";
+    text += ')';
+    return text;
 }
 
 }  // namespace

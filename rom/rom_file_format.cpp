@@ -207,6 +207,15 @@ DecodedRomFile decodeIntelHex(std::string_view text) {
     return result;
 }
 
+// The number that bytes first to last (not included) hold, most significant first.
+std::size_t bigEndian(const std::vector<std::uint8_t>& bytes, std::size_t first, std::size_t last) {
+    std::size_t value = 0;
+    for (std::size_t i = first; i < last; ++i) {
+        value = value << 8 | bytes[i];
+    }
+    return value;
+}
+
 DecodedRomFile decodeSRecord(std::string_view text) {
     DecodedRomFile result;
     result.format = RomFileFormat::SRecord;
@@ -242,10 +251,7 @@ DecodedRomFile decodeSRecord(std::string_view text) {
         if (type == '5' || type == '6') {
             // The count of data records so far: a file cut short between records shows here,
             // since the end record is optional.
-            std::size_t count = 0;
-            for (std::size_t i = 1; i + 1 < bytes->size(); ++i) {
-                count = count << 8 | (*bytes)[i];
-            }
+            const std::size_t count = bigEndian(*bytes, 1, bytes->size() - 1);
             return count == dataRecords || fail("the record count says " + std::to_string(count) +
                                                 ", but there are " + std::to_string(dataRecords));
         }
@@ -256,10 +262,7 @@ DecodedRomFile decodeSRecord(std::string_view text) {
             ended = true;
             return true;
         }
-        std::size_t address = 0;
-        for (std::size_t i = 1; i <= addressLength; ++i) {
-            address = address << 8 | (*bytes)[i];
-        }
+        const std::size_t address = bigEndian(*bytes, 1, 1 + addressLength);
         const std::vector<std::uint8_t> data(bytes->begin() + 1 + static_cast<long>(addressLength),
                                              bytes->end() - 1);
         ++dataRecords;
