@@ -354,6 +354,8 @@ TEST_F(Form1Test, ClickingAnOptionSelectsItAndTypingAddsToTheName) {
     // Clicking the picture or a label changes nothing.
     test::click(control(ControlId::Image1));
     test::click(control(ControlId::Label2));
+    // Nor does a value outside IconChoice, which has no option button.
+    form_->selectIcon(static_cast<IconChoice>(kIconCount));
     EXPECT_EQ(form_->selectedIcon(), IconChoice::Icon3);
     EXPECT_EQ(name(), "ABC");
 }

@@ -65,6 +65,7 @@ TEST(Form1Create, RefusesTwentyCharactersAndKeepsNameIconAndFocus) {
     form.savePath = folder.path() / "never";
     typeIntoName(form, L"abcdefghijklmnopqrst");
     form.selectIcon(IconChoice::Icon5);
+    form.selectIcon(static_cast<IconChoice>(kIconCount));  // no option button: changes nothing
     test::postKey(form.control(ControlId::txtName), VK_RETURN);
     pumpMessages(form);
 
