@@ -3,9 +3,9 @@
 #include <string>
 
 #include "text/wide_text.h"
+#include "text/windows_api.h"
 #include "ui/win32/form1.h"
 #include "ui/win32/message_loop.h"
-#include "text/windows_api.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
                     int showCommand) {

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "text/wide_text.h"
 #include "tests/support/spoken_names.h"
 #include "tests/win32/window_test_support.h"
+#include "text/wide_text.h"
 
 namespace tilewright {
 namespace {

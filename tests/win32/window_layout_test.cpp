@@ -4,9 +4,9 @@
 
 #include <span>
 
-#include "text/wide_text.h"
 #include "tests/support/window_pixels.h"
 #include "tests/win32/window_test_support.h"
+#include "text/wide_text.h"
 #include "ui/layout.h"
 
 namespace tilewright {

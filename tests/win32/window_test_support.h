@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "text/windows_api.h"
 #include "ui/win32/form1.h"
 #include "ui/win32/message_loop.h"
-#include "text/windows_api.h"
 
 namespace tilewright::test {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/layout.h"
 #include "text/windows_api.h"
+#include "ui/layout.h"
 
 namespace tilewright {
 

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "create/create_rom.h"
+#include "text/windows_api.h"
 #include "ui/layout.h"
 #include "ui/win32/form_colours.h"
 #include "ui/win32/gdi_handle.h"
-#include "text/windows_api.h"
 
 namespace tilewright {
 

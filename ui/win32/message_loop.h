@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/win32/form1.h"
 #include "text/windows_api.h"
+#include "ui/win32/form1.h"
 
 namespace tilewright {
 

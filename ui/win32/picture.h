@@ -4,8 +4,8 @@
 #include <span>
 #include <vector>
 
-#include "ui/win32/gdi_handle.h"
 #include "text/windows_api.h"
+#include "ui/win32/gdi_handle.h"
 
 namespace tilewright {
 
