@@ -1,8 +1,8 @@
 #include "ui/win32/announcements.h"
 
-#include <commctrl.h>
 #include <oleacc.h>
 
+#include <memory>
 #include <string>
 
 #include "text/wide_text.h"
@@ -10,8 +10,6 @@
 namespace tilewright {
 
 namespace {
-
-constexpr UINT_PTR kSubclassId = 1;
 
 // The accessibility and automation libraries bring COM with them. They are loaded when a screen
 // reader first asks, not at start, so the window opens as quickly without one.
@@ -194,41 +192,56 @@ private:
     LONG references_ = 1;
 };
 
-LRESULT answerGetObject(HWND control, WPARAM flags, const layout::Announcement& announcement) {
+// What a control announced through announceAs keeps in its GWLP_USERDATA: the window
+// procedure it had before and the texts to answer with. The window procedure is replaced
+// directly rather than through comctl32's SetWindowSubclass, which looks its data up in a
+// window property on every message the control gets; under Wine each such lookup is a round
+// trip to the wineserver, some hundreds of them before the window first shows.
+struct Announced {
+    WNDPROC original;
+    const layout::Announcement* announcement;
+};
+
+LRESULT answerGetObject(HWND control, WPARAM flags, LPARAM objectId, const Announced& announced) {
     const AccessibilityLibrary* library = accessibilityLibrary();
-    if (library == nullptr) {
-        return DefSubclassProc(control, WM_GETOBJECT, flags, static_cast<LPARAM>(OBJID_CLIENT));
-    }
     IAccessible* standard = nullptr;
-    if (FAILED(library->createStandardObject(control, OBJID_CLIENT, __uuidof(IAccessible),
+    if (library == nullptr ||
+        FAILED(library->createStandardObject(control, OBJID_CLIENT, __uuidof(IAccessible),
                                              reinterpret_cast<void**>(&standard)))) {
-        return DefSubclassProc(control, WM_GETOBJECT, flags, static_cast<LPARAM>(OBJID_CLIENT));
+        return CallWindowProcW(announced.original, control, WM_GETOBJECT, flags, objectId);
     }
-    auto* announced = new AnnouncedObject(standard, announcement, *library);
+    auto* object = new AnnouncedObject(standard, *announced.announcement, *library);
     // The result holds its own reference; ours goes.
-    const LRESULT result = library->resultFromObject(__uuidof(IAccessible), flags, announced);
-    announced->Release();
+    const LRESULT result = library->resultFromObject(__uuidof(IAccessible), flags, object);
+    object->Release();
     return result;
 }
 
-LRESULT CALLBACK announcingProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                DWORD_PTR data) {
+LRESULT CALLBACK announcingProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto* announced =
+        reinterpret_cast<const Announced*>(GetWindowLongPtrW(control, GWLP_USERDATA));
     // The object id is a DWORD; compared as a 64-bit LPARAM its sign extension would differ.
     if (message == WM_GETOBJECT && static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
-        return answerGetObject(control, wParam,
-                               *reinterpret_cast<const layout::Announcement*>(data));
+        return answerGetObject(control, wParam, lParam, *announced);
     }
     if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(control, &announcingProc, kSubclassId);
+        // The control's last message: it goes to the original procedure, then the data goes.
+        const std::unique_ptr<const Announced> owned(announced);
+        SetWindowLongPtrW(control, GWLP_USERDATA, 0);
+        return CallWindowProcW(owned->original, control, message, wParam, lParam);
     }
-    return DefSubclassProc(control, message, wParam, lParam);
+    return CallWindowProcW(announced->original, control, message, wParam, lParam);
 }
 
 }  // namespace
 
 void announceAs(HWND control, const layout::Announcement& announcement) {
-    SetWindowSubclass(control, &announcingProc, kSubclassId,
-                      reinterpret_cast<DWORD_PTR>(&announcement));
+    auto announced = std::make_unique<Announced>(Announced{nullptr, &announcement});
+    // The data is in place before the first message reaches the new procedure.
+    SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(announced.get()));
+    announced->original = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&announcingProc)));
+    announced.release();  // freed at WM_NCDESTROY
 }
 
 }  // namespace tilewright
