@@ -173,19 +173,27 @@ Form1::Form1(HINSTANCE module) : picture_(loadIconPicture(module)) {
     InitCommonControlsEx(&commonControls);
     registerWindowClass(module, &Form1::windowProc);
 
-    // `this` arrives with WM_NCCREATE in lpCreateParams.
+    // Made at its size for the system's DPI, which is the window's own unless it opens on a
+    // monitor of another: then it is sized again. Each resize of a window costs round trips to
+    // the window system, so the usual case makes none. `this` arrives with WM_NCCREATE in
+    // lpCreateParams.
+    const int systemDpi = static_cast<int>(GetDpiForSystem());
+    const SIZE size = windowSizeFor(systemDpi);
     const HWND created = CreateWindowExW(
         kWindowExStyle, kClassName, toWide(layout::kWindowTitle).c_str(), kWindowStyle,
-        CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, module, this);
+        CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr, module, this);
     if (created == nullptr) {
         throwLastError("cannot create the main window");
     }
-    createControls(module);
     const int dpi = static_cast<int>(GetDpiForWindow(window_));
-    layoutControls(dpi);
-    RECT frame{};
-    GetWindowRect(window_, &frame);
-    placeWindow(dpi, {frame.left, frame.top});
+    createControls(module, dpi);
+    if (dpi == systemDpi) {
+        fitClientArea(dpi, size);
+    } else {
+        RECT frame{};
+        GetWindowRect(window_, &frame);
+        placeWindow(dpi, {frame.left, frame.top});
+    }
     selectIcon(IconChoice::None);
     focusBeforeDeactivation_ = control(ControlId::txtName);
 }
@@ -206,20 +214,24 @@ HWND Form1::control(ControlId id) const noexcept {
     return controls_[indexOf(id)];
 }
 
-void Form1::createControls(HINSTANCE module) {
-    HWND previous = HWND_TOP;
+void Form1::createControls(HINSTANCE module, int dpi) {
+    // Each control is made in its place with its font, as layoutControls would put it: moving
+    // it there afterwards would cost round trips to the window system for nothing.
+    dpi_ = dpi;
+    font_ = dialogFont(dpi);
+    // A new child window goes to the bottom of its siblings' Z order, so the Z order, which Tab
+    // follows, is the creation order.
     for (const ControlId id : kCreationOrder) {
         const layout::Control& c = layout::control(id);
+        const layout::Rect r = layout::toPixels(c.twips, dpi);
         const HWND created = CreateWindowExW(
             c.kind == ControlKind::TextBox ? WS_EX_CLIENTEDGE : 0, windowClassFor(c.kind),
-            toWide(c.text).c_str(), styleFor(c), 0, 0, 0, 0, window_,
+            toWide(c.text).c_str(), styleFor(c), r.left, r.top, r.width, r.height, window_,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(commandId(id))), module, nullptr);
         if (created == nullptr) {
             throwLastError("cannot create the window's controls");
         }
-        // Pin the Z order to the creation order: it is the order Tab follows.
-        SetWindowPos(created, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        previous = created;
+        SendMessageW(created, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         controls_[indexOf(id)] = created;
         if (c.kind == ControlKind::OptionButton) {
             // Themed option buttons ignore the text colour; classic ones take white on green.
@@ -251,6 +263,10 @@ void Form1::placeWindow(int dpi, POINT topLeft) {
     const SIZE size = windowSizeFor(dpi);
     SetWindowPos(window_, nullptr, topLeft.x, topLeft.y, size.cx, size.cy,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+    fitClientArea(dpi, size);
+}
+
+void Form1::fitClientArea(int dpi, SIZE size) {
     // Where the frame does not scale with the DPI as predicted (older systems, Wine), correct
     // the size by what the client area really came out as.
     RECT client{};
@@ -333,8 +349,15 @@ void Form1::selectIcon(IconChoice icon) {
     if (!option) {
         return;
     }
-    CheckRadioButton(window_, commandId(layout::kOptionButtons.front()),
-                     commandId(layout::kOptionButtons.back()), commandId(*option));
+    // Each button is told directly, and only when it changes: CheckRadioButton looks every
+    // button up by its id, and each look-up is a round trip to the window system under Wine.
+    for (const ControlId id : layout::kOptionButtons) {
+        const HWND button = control(id);
+        const WPARAM wanted = id == *option ? BST_CHECKED : BST_UNCHECKED;
+        if (static_cast<WPARAM>(SendMessageW(button, BM_GETCHECK, 0, 0)) != wanted) {
+            SendMessageW(button, BM_SETCHECK, wanted, 0);
+        }
+    }
     keepSelectedOptionAsTabStop();
 }
 

@@ -57,9 +57,10 @@ private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-    void createControls(HINSTANCE module);
+    void createControls(HINSTANCE module, int dpi);
     void layoutControls(int dpi);
     void placeWindow(int dpi, POINT topLeft);
+    void fitClientArea(int dpi, SIZE size);
     [[nodiscard]] SIZE windowSizeFor(int dpi) const;
     void focusControl(HWND control);
     void keepSelectedOptionAsTabStop();
