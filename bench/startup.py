@@ -2,7 +2,10 @@
 """Start-up benchmark: how long the program takes from being started to its window being
 mapped, and its peak memory, beside the same figures for two floors built by the same build:
 the same controls built the plainest way the toolkit offers, and an empty window of the same
-size. Runs on its own Xvfb server, the three programs interleaved; prints medians and ratios.
+size. Runs on its own Xvfb server, the three programs interleaved; prints each round with the
+load average, the medians, and the program's ratios to each floor: the median of the rounds'
+ratios (each round's programs ran side by side, so a slower moment of the machine hits them
+alike) and the ratio of the medians. The goal is judged only on a quiet machine.
 
   bench/startup.py [--runs N] [--linux-build DIR] [--windows-build DIR] [--no-linux]
                    [--no-windows]
@@ -30,6 +33,13 @@ SUBSTRUCTURE_NOTIFY_MASK = 1 << 19
 # map small helper windows too (Wine's 1x1 IME window, for one).
 MIN_SIDE = 100
 TIMEOUT = 60.0
+# The goal: start-up, CPU until shown and peak memory each at most this many times the plain
+# window's, judged over at least GOAL_RUNS rounds while the 1-minute load average stays at most
+# QUIET_LOAD (on a busier machine the programs wait for the CPU, and the figures say little).
+GOAL_RATIO = 1.05
+GOAL_RUNS = 21
+QUIET_LOAD = 1.0
+METRICS = ("start-up", "CPU", "peak RSS")
 
 
 class X11:
@@ -123,6 +133,12 @@ def cpu_ms(pid):
     return total / 1e6
 
 
+def load_average():
+    """The 1-minute load average."""
+    with open("/proc/loadavg") as loadavg:
+        return float(loadavg.read().split()[0])
+
+
 def measure_once(x11, command, env):
     """Start-up time in ms, CPU time used until then in ms, and peak RSS in KiB of one start
     of the command."""
@@ -148,32 +164,64 @@ def measure_once(x11, command, env):
             process.wait()
 
 
+def paired_ratio(program, floor):
+    """The median of the per-round ratios of two series measured side by side."""
+    return statistics.median(p / f for p, f in zip(program, floor))
+
+
+def goal_verdict(ratios, runs, max_load):
+    """The line that judges the goal from the program's paired ratios to the plain window, one
+    per metric: met only over enough rounds on a quiet machine."""
+    if max_load > QUIET_LOAD:
+        return (f"goal not judged: the load average reached {max_load:.2f} (above {QUIET_LOAD:g});"
+                " run it again on a quiet machine")
+    if runs < GOAL_RUNS:
+        return f"goal not judged: {runs} rounds, it takes {GOAL_RUNS}"
+    over = [f"{name} {ratio:.2f}x" for name, ratio in zip(METRICS, ratios) if ratio > GOAL_RATIO]
+    if over:
+        return f"goal not met: {', '.join(over)} (goal: {GOAL_RATIO:.2f}x or less)"
+    return f"goal met: each at most {GOAL_RATIO:.2f}x the plain window, load at most {max_load:.2f}"
+
+
 def compare(x11, label, program, floors, env, runs):
-    """Runs the program and its floors in turn, each run in another order, and prints medians
-    and the program's ratios to each floor."""
+    """Runs the program and its floors in turn, each round in another order, and prints each
+    round, the medians, the program's ratios to each floor and whether the goal is met against
+    the first floor."""
     commands = [program] + floors
-    results = {command[-1]: ([], [], []) for command in commands}
+    names = [os.path.basename(command[-1]) for command in commands]
+    results = {name: ([], [], []) for name in names}
+    loads = []
+    print(f"\n{label}, {runs} rounds, interleaved (start-up / CPU until shown, ms):")
     for run in range(runs):
+        loads.append(load_average())
         # Rotate the order so that drift in the machine's speed hits every program alike.
         shift = run % len(commands)
         for command in commands[shift:] + commands[:shift]:
-            for series, value in zip(results[command[-1]], measure_once(x11, command, env)):
+            for series, value in zip(results[os.path.basename(command[-1])],
+                                     measure_once(x11, command, env)):
                 series.append(value)
-    print(f"\n{label}, {runs} runs each, interleaved (median, min-max):")
-    medians = {}
-    for command in commands:
-        times, cpu, rss = results[command[-1]]
-        medians[command[-1]] = [statistics.median(series) for series in (times, cpu, rss)]
-        print(f"  {os.path.basename(command[-1]):24} start-up {statistics.median(times):6.1f} ms"
+        cells = "  ".join(f"{name} {results[name][0][-1]:.0f}/{results[name][1][-1]:.0f}"
+                          for name in names)
+        print(f"  {run + 1:3}  load {loads[-1]:5.2f}  {cells}")
+    loads.append(load_average())
+    print("  median (min-max):")
+    for name in names:
+        times, cpu, rss = results[name]
+        print(f"  {name:24} start-up {statistics.median(times):6.1f} ms"
               f" ({min(times):.0f}-{max(times):.0f})  CPU {statistics.median(cpu):6.1f} ms"
               f" ({min(cpu):.0f}-{max(cpu):.0f})  peak RSS {statistics.median(rss) / 1024:5.1f} MiB"
               f" ({min(rss) / 1024:.1f}-{max(rss) / 1024:.1f})")
-    program_ms, program_cpu, program_rss = medians[program[-1]]
-    for floor in floors:
-        floor_ms, floor_cpu, floor_rss = medians[floor[-1]]
-        print(f"  ratio to {os.path.basename(floor[-1]):15} start-up {program_ms / floor_ms:.2f}x"
-              f"   CPU {program_cpu / floor_cpu:.2f}x   peak RSS {program_rss / floor_rss:.2f}x")
-    print("  (goal: 1.05x the same controls built plainly, or less)")
+    print("  ratios, median of the rounds' (of the medians):")
+    paired = {}
+    for name in names[1:]:
+        paired[name] = [paired_ratio(p, f) for p, f in zip(results[names[0]], results[name])]
+        of_medians = [statistics.median(p) / statistics.median(f)
+                      for p, f in zip(results[names[0]], results[name])]
+        print(f"  to {name:21}" + "".join(
+            f" {metric} {ratio:.2f}x ({whole:.2f}x)"
+            for metric, ratio, whole in zip(METRICS, paired[name], of_medians)))
+    print(f"  load average (1 minute) at each round and after: {min(loads):.2f}-{max(loads):.2f}")
+    print(f"  {goal_verdict(paired[names[1]], runs, max(loads))}")
 
 
 def size_line(path, strip_tool):
@@ -214,7 +262,8 @@ def main():
         x11 = X11(display)
         env = dict(os.environ, DISPLAY=display)
         env.pop("WAYLAND_DISPLAY", None)
-        print(f"Xvfb on {display}; {os.cpu_count()} CPUs; {options.runs} runs per program")
+        print(f"Xvfb on {display}; {os.cpu_count()} CPUs; {options.runs} runs per program;"
+              f" load average {load_average():.2f}")
         sizes = []
 
         if not options.no_linux:
