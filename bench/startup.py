@@ -245,7 +245,7 @@ def require(path):
 def main():
     source = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--runs", type=int, default=15)
+    parser.add_argument("--runs", type=int, default=GOAL_RUNS)
     parser.add_argument("--linux-build", default=os.path.join(source, "build/release"))
     parser.add_argument("--windows-build", default=os.path.join(source, "build/windows"))
     parser.add_argument("--no-linux", action="store_true")
