@@ -1,8 +1,3 @@
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-
 #include <string>
 #include <string_view>
 
@@ -10,6 +5,7 @@
 #include "create/save_file.h"
 #include "create/save_file_platform.h"
 #include "text/wide_text.h"
+#include "text/windows_api.h"
 
 namespace tilewright {
 namespace {

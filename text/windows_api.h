@@ -1,6 +1,6 @@
 #pragma once
 
-// The Windows headers as every file of the window includes them: the wide-character API,
+// The Windows headers as every Windows file of ours includes them: the wide-character API,
 // Windows 10 declarations (per-monitor DPI), no min/max macros.
 #ifndef UNICODE
 #define UNICODE

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/win32/windows_api.h"
+#include "text/windows_api.h"
 
 namespace tilewright {
 
