@@ -10,6 +10,12 @@ FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 PACKAGE_TEST_PACKAGES=(dpkg-dev desktop-file-utils appstream lintian man-db groff-base)
 # srec_cat checks tilewright-cli's Intel HEX and S-records.
 CLI_TEST_PACKAGES=(srecord)
+# The web page: Debian's Emscripten, and Chromium driven through WebDriver for its tests, whose
+# accessibility checker comes from the npm registry. npm comes with nodejs where that is not
+# Debian's own (NodeSource's nodejs conflicts with Debian's npm package).
+WEB_PACKAGES=(emscripten)
+WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium imagemagick)
+command -v npm >/dev/null || WEB_TEST_PACKAGES+=(npm)
 
 # Installs those of the given Debian packages that are missing, with sudo when not root.
 install_missing() {

@@ -90,9 +90,11 @@ class PageTest(unittest.TestCase):
                          expected_image("SPACE RACE 2!X", 3))
         self.assertEqual(self.state(), ["", "chk0", "txtName"])
 
-        # Twenty characters, Create by Enter: the error box, then everything as it was.
+        # Twenty characters: the error box, then everything as it was, the focus in the name box
+        # although the button was clicked. Then Create by Enter in the name box.
         self.browser.find_element("id", "chk2").send_keys(Keys.SPACE)
-        self.type_keys("abcdefghijklmnopqrst", Keys.ENTER)
+        self.type_keys("abcdefghijklmnopqrst")
+        self.browser.find_element("id", "cmdCreate").click()
         self.assertEqual(self.run_js("return [errorBox.open, errorTitle.textContent, "
                                      "errorText.textContent, document.activeElement.textContent]"),
                          [True, "Error", "Name must be 19 Characters or Less.", "OK"])
