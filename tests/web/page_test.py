@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Uses the web page from file:// in headless Chromium through WebDriver, as a person would:
-typing, a paste, an icon by mouse, Create with the save dialog (a stand-in that records what the
+typing, a paste, an input method, an icon by mouse, Create with the save dialog (a stand-in that records what the
 page asks for and keeps what it writes) or with a download; the error box; the accessibility
 audit; the controls' places against the window's layout and a screenshot."""
 
@@ -78,16 +78,19 @@ class PageTest(unittest.TestCase):
         self.run_js(SAVE_DIALOG)
         self.type_keys("sPa%ce r~aCe")
         self.run_js(PASTE, "é 2!x\u263a")
+        self.browser.execute_cdp_cmd("Input.imeSetComposition",  # an input method's text
+                                     {"text": "かx", "selectionStart": 2, "selectionEnd": 2})
+        self.browser.execute_cdp_cmd("Input.insertText", {"text": "かb1"})
         self.browser.find_element("css selector", "label[for=chk3]").click()
-        self.assertEqual(self.state(), ["SPACE RACE 2!X", "chk3", "txtName"])
+        self.assertEqual(self.state(), ["SPACE RACE 2!XB1", "chk3", "txtName"])
         self.browser.find_element("id", "cmdCreate").click()
         wait_for("the saved file", lambda: self.run_js("return savedFiles.length"))
         self.assertEqual(self.run_js("return pickerCalls"), [{
-            "suggestedName": "SPACE RACE 2!X", "types": [{
+            "suggestedName": "SPACE RACE 2!XB1", "types": [{
                 "description": "Binary Files (*.BIN)",
                 "accept": {"application/octet-stream": [".BIN"]}}]}])
         self.assertEqual(bytes(self.run_js("return savedFiles[0]")),
-                         expected_image("SPACE RACE 2!X", 3))
+                         expected_image("SPACE RACE 2!XB1", 3))
         self.assertEqual(self.state(), ["", "chk0", "txtName"])
 
         # Twenty characters: the error box, then everything as it was, the focus in the name box
