@@ -54,10 +54,6 @@ emscripten::val romImage(const std::string& name, int icon) {
         .new_(emscripten::typed_memory_view(image.size(), image.data()));
 }
 
-std::string errorTitle() {
-    return std::string(kErrorTitle);
-}
-
 std::string saveFilterDescription() {
     return std::string(kSaveFilterDescription);
 }
@@ -80,7 +76,6 @@ EMSCRIPTEN_BINDINGS(tilewright_core) {
     emscripten::function("filterText", &filterPastedText);
     emscripten::function("startCreate", &startCreate);
     emscripten::function("romImage", &romImage);
-    emscripten::function("errorTitle", &errorTitle);
     emscripten::function("saveFilterDescription", &saveFilterDescription);
     emscripten::function("saveFilterExtension", &saveFilterExtension);
 }
