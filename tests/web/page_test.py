@@ -41,6 +41,21 @@ document.activeElement.dispatchEvent(new InputEvent("beforeinput", {
     inputType: "insertFromPaste", dataTransfer: data, cancelable: true, bubbles: true}));"""
 
 
+# What a screen reader says for each control (as the windows say it), and its role.
+SPOKEN = {
+    "txtName": ("Name: (Max. 19 Characters)", "textbox"),
+    "cmdCreate": ("Create Rom (27C64)", "button"),
+    "chk0": ("None", "radio"),
+    "chk1": ("Icon 1: a face with blue hair", "radio"),
+    "chk2": ("Icon 2: a dark-haired face, a slash, a red-haired face", "radio"),
+    "chk3": ("Icon 3: a blue-haired face and a red-haired face", "radio"),
+    "chk4": ("Icon 4: a dark-haired face, a slash, a blue-haired face and a red-haired face",
+             "radio"),
+    "chk5": ("Icon 5: a gun with a burst at its muzzle", "radio"),
+    "Image1": ("The five icons", "image"),
+}
+
+
 class PageTest(unittest.TestCase):
     def setUp(self):
         self.downloads = tempfile.mkdtemp(prefix="tilewright-web-")
@@ -122,12 +137,15 @@ class PageTest(unittest.TestCase):
             self.assertEqual(f.read(), expected_image('DR. "Z"', 5))
         self.assertEqual(self.state(), ["", "chk0", "txtName"])
 
-    def test_tab_order_and_accessibility(self):
+    def test_tab_order_names_and_accessibility(self):
         order = []
         for _ in range(3):
             order.append(self.run_js("return document.activeElement.id"))
             self.type_keys(Keys.TAB)
         self.assertEqual(order, ["txtName", "cmdCreate", "chk0"])
+        spoken = {name: (element.accessible_name, element.aria_role) for name in SPOKEN
+                  for element in [self.browser.find_element("id", name)]}
+        self.assertEqual(spoken, SPOKEN)
         with open(ARGS.axe, encoding="utf-8") as f:
             self.run_js(f.read())
         audit = "return (await axe.run(document)).violations.map(v => v.id + ': ' + v.help);"
