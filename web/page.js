@@ -15,8 +15,8 @@ createTilewrightCore().then((core) => {
         if (text === null || !event.cancelable) {
             return;  // a deletion, or an input method's text, which the browser will not refuse
         }
-        const filtered =
-            event.inputType === "insertText" && text.length === 1 ? typedKey(text) : core.filterText(text);
+        const typed = event.inputType === "insertText" && text.length === 1;
+        const filtered = typed ? typedKey(text) : core.filterText(text);
         if (filtered !== text) {
             event.preventDefault();
             nameBox.setRangeText(filtered, nameBox.selectionStart, nameBox.selectionEnd, "end");
@@ -34,7 +34,9 @@ createTilewrightCore().then((core) => {
     for (const option of options) {
         option.addEventListener("change", () => nameBox.focus());
     }
-    createButton.addEventListener("click", () => create().catch((error) => showError(error.message)));
+    createButton.addEventListener("click", () => {
+        create().catch((error) => showError(error.message));
+    });
     errorBox.addEventListener("close", () => nameBox.focus());
 
     nameBox.readOnly = false;

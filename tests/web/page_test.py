@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Uses the web page from file:// in headless Chromium through WebDriver, as a person would:
-typing, a paste, an input method, an icon by mouse, Create with the save dialog (a stand-in that records what the
-page asks for and keeps what it writes) or with a download; the error box; the accessibility
-audit; the controls' places against the window's layout and a screenshot."""
+typing, a paste, an input method, an icon by mouse, Create with the save dialog (a stand-in
+that records what the page asks for and keeps what it writes) or with a download; the error
+box; the spoken names and the accessibility audit; the controls' places against the window's
+layout and a screenshot."""
 
 import argparse
 import json
