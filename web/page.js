@@ -17,8 +17,12 @@ createTilewrightCore().then((core) => {
         }
         const typed = event.inputType === "insertText" && text.length === 1;
         const filtered = typed ? typedKey(text) : core.filterText(text);
-        if (filtered !== text) {
-            event.preventDefault();
+        if (filtered === text) {
+            return;
+        }
+        event.preventDefault();
+        // A swallowed character changes nothing, not even the selection it would replace.
+        if (filtered !== "") {
             nameBox.setRangeText(filtered, nameBox.selectionStart, nameBox.selectionEnd, "end");
         }
     });

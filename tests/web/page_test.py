@@ -113,6 +113,8 @@ class PageTest(unittest.TestCase):
         # although the button was clicked. Then Create by Enter in the name box.
         self.browser.find_element("id", "chk2").send_keys(Keys.SPACE)
         self.type_keys("abcdefghijklmnopqrst")
+        self.type_keys(Keys.CONTROL + "a")
+        self.type_keys("%", Keys.END)  # swallowed: the selected name stays
         self.browser.find_element("id", "cmdCreate").click()
         self.assertEqual(self.run_js("return [errorBox.open, errorTitle.textContent, "
                                      "errorText.textContent, document.activeElement.textContent]"),
