@@ -9,9 +9,9 @@
 
 #include "create/create_rom.h"
 #include "create/file_name.h"
+#include "rom/name_check.h"
 #include "rom/name_tiles.h"
 #include "rom/rom_image.h"
-#include "rom/utf8.h"
 
 namespace tilewright {
 namespace {
@@ -25,14 +25,17 @@ struct CreateStart {
 };
 
 CreateStart startCreate(const std::string& name) {
-    if (name.empty()) {
+    const NameCheck check = checkName(name);
+    if (check.problem == NameProblem::Empty) {
         return {false, "", ""};
     }
-    if (characterCount(name) > kMaxNameLength) {
-        return {false, std::string(kNameTooLongText), ""};
+    if (check.problem == NameProblem::TooLong) {
+        return {false, nameProblemText(check), ""};
     }
-    // The page may be saving to any system; Windows' rules are the strictest, and a name they
-    // keep is kept everywhere.
+    // NoTile cannot come from the name box, whose rules drop such characters; as in the
+    // windows, a name holding one anyway is saved as the box holds it. The page may be saving
+    // to any system: Windows' file name rules are the strictest, and a name they keep is kept
+    // everywhere.
     return {true, "", sanitizeFileName(name, FileNameRules::Windows)};
 }
 
