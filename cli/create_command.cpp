@@ -13,10 +13,24 @@
 namespace tilewright {
 namespace {
 
-std::string saveFailure(const std::string& path, const std::error_code& error) {
-    std::string text = "could not save " + inQuotes(path) + ": " + systemReason(error);
+// "." and ".." pass the name check (the dot has a tile) but name folders, never a new file.
+std::string noFileNameText(const std::string& name) {
+    return "the name " + inQuotes(name) + " makes no usable file name";
+}
+
+std::string saveFailure(const std::string& path, const std::error_code& error,
+                        const SaveDetails& details) {
+    std::string text =
+        "could not save " + inQuotes(path) + ": " + saveFailureReason(path, error, details);
     if (error == SaveRefusal::AlreadyExists) {
         text += " (--force replaces it)";
+    } else if (error == SaveRefusal::CannotRefuseReplacing) {
+        text += " (--force writes it there)";
+    } else if (error.category() != saveRefusalCategory() &&
+               (details.step == SaveStep::CreatingTemporary ||
+                details.step == SaveStep::Replacing)) {
+        // The shell's own redirection writes into the existing file, which needs neither.
+        text += "; -o - > FILE writes it in place";
     }
     return text;
 }
@@ -25,11 +39,21 @@ ExistingFile existingFile(const Options& options) {
     return options.force ? ExistingFile::Replace : ExistingFile::Keep;
 }
 
-std::error_code saveImage(const std::string& path, const std::string& content,
-                          const Options& options) {
+// Saves one image; false, with the reason printed (and what else went before), when it fails.
+bool saveImage(const std::string& path, const std::string& content, const Options& options,
+               Console& console, std::string_view before = {}) {
     const auto bytes =
         std::span(reinterpret_cast<const std::uint8_t*>(content.data()), content.size());
-    return saveFileSafely(path, bytes, existingFile(options));
+    SaveDetails details;
+    if (const std::error_code error =
+            saveFileSafely(path, bytes, existingFile(options), &details)) {
+        printError(console, saveFailure(path, error, details) + std::string(before));
+        return false;
+    }
+    if (details.targetLinks > 1) {
+        console.err("note: " + inQuotes(path) + " had other hard links; they keep the old image\n");
+    }
+    return true;
 }
 
 IconChoice chosenIcon(const Options& options) {
@@ -43,14 +67,34 @@ IconChoice chosenIcon(const Options& options) {
     throw UsageError("the icon is a number from 0 to 5, not " + inQuotes(*text));
 }
 
-int writeToStandardOutput(const std::string& content, RomFileFormat format, Console& console) {
-    if (format == RomFileFormat::Binary && console.outIsTerminal()) {
+bool refusedForTerminal(RomFileFormat format, bool terminal, Console& console) {
+    if (format == RomFileFormat::Binary && terminal) {
         printError(console,
                    "will not write binary bytes to a terminal; use -o FILE, a pipe or "
                    "--format ihex");
+        return true;
+    }
+    return false;
+}
+
+// Standard output is written through the console, which checks the writing at the end; any
+// other descriptor of the process at once.
+int writeToStream(const std::string& path, int fd, const std::string& content, RomFileFormat format,
+                  Console& console) {
+    if (fd == 1 || path == "-") {
+        if (refusedForTerminal(format, console.outIsTerminal(), console)) {
+            return kExitFailure;
+        }
+        console.out(content);
+        return kExitSuccess;
+    }
+    if (refusedForTerminal(format, isTerminal(fd), console)) {
         return kExitFailure;
     }
-    console.out(content);
+    if (const std::error_code error = writeToDescriptor(fd, content)) {
+        printError(console, "cannot write " + inQuotes(path) + ": " + systemReason(error));
+        return kExitFailure;
+    }
     return kExitSuccess;
 }
 
@@ -69,20 +113,19 @@ int createOne(const Options& options, Console& console) {
         return kExitFailure;
     }
     const std::string* output = options.value("output");
-    const bool toStandardOutput = output != nullptr && *output == "-";
-    const std::string path = toStandardOutput    ? std::string()
-                             : output != nullptr ? *output
-                                                 : sanitizeFileName(check.name);
-    const RomFileFormat format = forced.value_or(formatForFileName(path));
-    const std::string content = encodeRomFile(buildRomImage(check.name, icon), format);
-    if (toStandardOutput) {
-        return writeToStandardOutput(content, format, console);
-    }
-    if (const std::error_code error = saveImage(path, content, options)) {
-        printError(console, saveFailure(path, error));
+    if (output == nullptr && isDotName(check.name)) {
+        printError(console, noFileNameText(check.name) + "; give one with -o FILE");
         return kExitFailure;
     }
-    return kExitSuccess;
+    const std::string path = output != nullptr ? *output : sanitizeFileName(check.name);
+    const std::optional<int> stream = path == "-" ? std::optional(1) : ownDescriptor(path);
+    const RomFileFormat format =
+        forced.value_or(stream && path == "-" ? RomFileFormat::Binary : formatForFileName(path));
+    const std::string content = encodeRomFile(buildRomImage(check.name, icon), format);
+    if (stream) {
+        return writeToStream(path, *stream, content, format, console);
+    }
+    return saveImage(path, content, options, console) ? kExitSuccess : kExitFailure;
 }
 
 // The list's text from its file or standard input; nullopt (with the error printed) when it
@@ -103,21 +146,48 @@ std::optional<std::string> readList(const std::string& listName, Console& consol
     return list;
 }
 
-// Each entry's target in the folder -d names (as given, UTF-8); an entry whose file exists
-// already becomes a problem of its line unless --force is given.
+// The path of a file in the folder -d names, as given. Only Windows takes a backslash for a
+// separator; elsewhere it is a character of the folder's name.
+std::string inFolder(const std::string& folder, const std::string& fileName) {
+    const bool separated =
+        folder.ends_with('/') || (kNativeFileNameRules == FileNameRules::Windows &&
+                                  (folder.ends_with('\\') || folder.ends_with(':')));
+    return folder + (separated ? "" : "/") + fileName;
+}
+
+// Why nothing should be written at target, or empty when it may be.
+std::string targetProblem(const std::string& target, const Options& options) {
+    if (ownDescriptor(target)) {
+        return inQuotes(target) + " is one of this program's own streams, not a file to make";
+    }
+    switch (pathKind(target)) {
+        case PathKind::Nothing:
+            return {};
+        case PathKind::Folder:
+            return inQuotes(target) + " is a folder";
+        case PathKind::Other:
+            return inQuotes(target) + " is a device, pipe or other special file";
+        case PathKind::File:
+            break;
+    }
+    return options.force ? std::string()
+                         : inQuotes(target) + " exists already (--force replaces it)";
+}
+
+// Each entry's target in the folder -d names; an entry that cannot be written there becomes a
+// problem of its line.
 std::vector<std::string> placeEntries(NameList& list, const Options& options) {
     const std::string* folder = options.value("directory");
     std::vector<ListEntry> placed;
     std::vector<std::string> targets;
     for (ListEntry& entry : list.entries) {
-        std::string target = entry.fileName;
-        if (folder) {
-            const bool separated = folder->ends_with('/') || folder->ends_with('\\');
-            target = *folder + (separated ? "" : "/") + entry.fileName;
+        if (isDotName(entry.name)) {
+            list.problems.push_back({entry.line, noFileNameText(entry.name)});
+            continue;
         }
-        if (!options.force && pathExists(target)) {
-            list.problems.push_back(
-                {entry.line, inQuotes(target) + " exists already (--force replaces it)"});
+        std::string target = folder ? inFolder(*folder, entry.fileName) : entry.fileName;
+        if (std::string problem = targetProblem(target, options); !problem.empty()) {
+            list.problems.push_back({entry.line, std::move(problem)});
             continue;
         }
         placed.push_back(std::move(entry));
@@ -136,14 +206,44 @@ int writeList(const NameList& list, const std::vector<std::string>& targets, con
         const ListEntry& entry = list.entries[i];
         const std::string content = encodeRomFile(buildRomImage(entry.name, entry.icon),
                                                   forced.value_or(formatForFileName(targets[i])));
-        if (const std::error_code error = saveImage(targets[i], content, options)) {
-            printError(console, saveFailure(targets[i], error) + "; " + std::to_string(i) + " of " +
-                                    std::to_string(list.entries.size()) +
-                                    " images were written before it");
+        if (!saveImage(targets[i], content, options, console,
+                       "; " + std::to_string(i) + " of " + std::to_string(list.entries.size()) +
+                           " images were written before it")) {
             return kExitFailure;
         }
     }
     return kExitSuccess;
+}
+
+// The first problems of a list, each with its line, and how many more there are: a list run
+// again over its own output would otherwise print a line for every name.
+void printProblems(const std::string& listName, const std::vector<ListProblem>& problems,
+                   Console& console) {
+    constexpr std::size_t kShown = 10;
+    for (std::size_t i = 0; i < std::min(problems.size(), kShown); ++i) {
+        printError(console,
+                   listName + ":" + std::to_string(problems[i].line) + ": " + problems[i].text);
+    }
+    if (problems.size() > kShown) {
+        printError(console,
+                   "and " + std::to_string(problems.size() - kShown) + " more lines with problems");
+    }
+}
+
+// The folder -d names, checked; false with the reason printed.
+bool folderUsable(const std::string& folder, Console& console) {
+    switch (pathKind(folder)) {
+        case PathKind::Folder:
+            return true;
+        case PathKind::Nothing:
+            printError(console, "no folder " + inQuotes(folder) + "; make it first");
+            return false;
+        case PathKind::File:
+        case PathKind::Other:
+            break;
+    }
+    printError(console, inQuotes(folder) + " is not a folder");
+    return false;
 }
 
 // Every line of the list checked, and every problem found, before anything is written.
@@ -159,17 +259,13 @@ int createFromList(const Options& options, Console& console) {
         return kExitFailure;
     }
     const std::string* folder = options.value("directory");
-    if (!isFolder(folder ? *folder : ".")) {
-        printError(console, "no folder " + inQuotes(folder ? *folder : ".") + "; make it first");
+    if (!folderUsable(folder ? *folder : ".", console)) {
         return kExitFailure;
     }
     NameList list = parseNameList(*text);
     const std::vector<std::string> targets = placeEntries(list, options);
     if (!list.problems.empty()) {
-        for (const ListProblem& problem : list.problems) {
-            printError(console,
-                       listName + ":" + std::to_string(problem.line) + ": " + problem.text);
-        }
+        printProblems(listName, list.problems, console);
         printError(console, "nothing written");
         return kExitFailure;
     }

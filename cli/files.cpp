@@ -7,6 +7,11 @@
 #include "text/windows_api.h"
 #else
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <memory>
 #endif
 
 namespace tilewright {
@@ -56,13 +61,20 @@ std::error_code readWholeFile(std::string_view path, std::string& content) {
     return read ? std::error_code{} : std::error_code{error, std::generic_category()};
 }
 
-bool isFolder(std::string_view path) {
+PathKind pathKind(std::string_view path) {
 #ifdef _WIN32
     const DWORD found = attributes(path);
-    return found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return found == INVALID_FILE_ATTRIBUTES          ? PathKind::Nothing
+           : (found & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::Folder
+                                                     : PathKind::File;
 #else
     struct stat status {};
-    return ::stat(std::string(path).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+    if (::stat(std::string(path).c_str(), &status) != 0) {
+        return PathKind::Nothing;
+    }
+    return S_ISREG(status.st_mode)   ? PathKind::File
+           : S_ISDIR(status.st_mode) ? PathKind::Folder
+                                     : PathKind::Other;
 #endif
 }
 
@@ -74,5 +86,110 @@ bool pathExists(std::string_view path) {
     return ::stat(std::string(path).c_str(), &status) == 0;
 #endif
 }
+
+#ifdef _WIN32
+
+std::optional<int> ownDescriptor(std::string_view) {
+    return std::nullopt;
+}
+
+bool isTerminal(int) {
+    return false;
+}
+
+std::error_code writeToDescriptor(int, std::string_view) {
+    return std::make_error_code(std::errc::not_supported);
+}
+
+#else
+
+namespace {
+
+bool allDigits(std::string_view text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// Whether a resolved folder is this process's (or one of its threads') descriptor folder.
+bool isOwnDescriptorFolder(std::string_view folder) {
+    const std::string own = "/proc/" + std::to_string(::getpid());
+    if (!folder.starts_with(own + "/")) {
+        return false;
+    }
+    folder.remove_prefix(own.size());
+    if (folder == "/fd") {
+        return true;
+    }
+    constexpr std::string_view kTask = "/task/";
+    if (!folder.starts_with(kTask) || !folder.ends_with("/fd")) {
+        return false;
+    }
+    return allDigits(folder.substr(kTask.size(), folder.size() - kTask.size() - 3));
+}
+
+// The folder a path's last part is in, with every link resolved.
+std::optional<std::string> resolvedFolder(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0 ? "/"
+                                            : path.substr(0, slash);
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(folder.c_str(), nullptr),
+                                                           &std::free);
+    return real ? std::optional<std::string>(real.get()) : std::nullopt;
+}
+
+}  // namespace
+
+std::optional<int> ownDescriptor(std::string_view given) {
+    std::string path(given);
+    constexpr int kMaxLinks = 40;  // as the kernel's own limit on links in a lookup
+    for (int links = 0; links < kMaxLinks; ++links) {
+        const std::optional<std::string> folder = resolvedFolder(path);
+        if (!folder) {
+            return std::nullopt;
+        }
+        const std::string name = path.substr(path.find_last_of('/') + 1);
+        if (*folder == "/dev") {
+            if (name == "stdin" || name == "stdout" || name == "stderr") {
+                return name == "stdin" ? 0 : name == "stdout" ? 1 : 2;
+            }
+        } else if (isOwnDescriptorFolder(*folder) && allDigits(name) && name.size() < 10) {
+            return std::stoi(name);
+        }
+        // A link elsewhere may still lead to one of them.
+        const std::string resolved = (*folder == "/" ? "" : *folder) + "/" + name;
+        char target[PATH_MAX];
+        const ssize_t size = ::readlink(resolved.c_str(), target, sizeof target);
+        if (size <= 0 || static_cast<std::size_t>(size) >= sizeof target) {
+            return std::nullopt;
+        }
+        const std::string_view leadsTo(target, static_cast<std::size_t>(size));
+        path =
+            leadsTo.starts_with('/') ? std::string(leadsTo) : *folder + "/" + std::string(leadsTo);
+    }
+    return std::nullopt;
+}
+
+bool isTerminal(int fd) {
+    return ::isatty(fd) != 0;
+}
+
+std::error_code writeToDescriptor(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written < 0) {
+            return {errno, std::generic_category()};
+        }
+        if (written == 0) {
+            return std::make_error_code(std::errc::io_error);  // no progress: never loop on it
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return {};
+}
+
+#endif
 
 }  // namespace tilewright

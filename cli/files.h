@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -19,10 +20,24 @@ namespace tilewright {
 // EFBIG for a larger one.
 [[nodiscard]] std::error_code readWholeFile(std::string_view path, std::string& content);
 
-// Whether the path names a folder (following links).
-[[nodiscard]] bool isFolder(std::string_view path);
+// What is at a path, following links.
+enum class PathKind { Nothing, File, Folder, Other /* a device, pipe or socket */ };
+
+[[nodiscard]] PathKind pathKind(std::string_view path);
 
 // Whether anything is at the path, as a save without --force would find it.
 [[nodiscard]] bool pathExists(std::string_view path);
+
+// The descriptor of this process that the path names (/dev/stdout, /dev/stderr, /dev/fd/N,
+// /proc/self/fd/N, /proc/PID/fd/N, or a link to one of them), or nullopt. Saving over such a
+// path would follow the link to whatever file the stream goes to and replace it, losing what
+// was written there before and after; these paths are written as streams instead. Always
+// nullopt on Windows, which has no such paths.
+[[nodiscard]] std::optional<int> ownDescriptor(std::string_view path);
+
+[[nodiscard]] bool isTerminal(int fd);
+
+// Writes all the bytes to a descriptor; the error that stopped it otherwise. POSIX only.
+[[nodiscard]] std::error_code writeToDescriptor(int fd, std::string_view bytes);
 
 }  // namespace tilewright

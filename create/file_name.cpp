@@ -40,6 +40,9 @@ std::string sanitizeFileName(std::string_view name, FileNameRules rules) {
     std::replace_if(
         safe.begin(), safe.end(), [&](char c) { return forbidden(static_cast<unsigned char>(c)); },
         '_');
+    if (isDotName(safe)) {
+        std::fill(safe.begin(), safe.end(), '_');
+    }
     if (rules == FileNameRules::Windows) {
         for (auto c = safe.rbegin(); c != safe.rend() && (*c == '.' || *c == ' '); ++c) {
             *c = '_';
@@ -49,6 +52,10 @@ std::string sanitizeFileName(std::string_view name, FileNameRules rules) {
         }
     }
     return safe;
+}
+
+bool isDotName(std::string_view name) {
+    return name == "." || name == "..";
 }
 
 bool isReservedDeviceName(std::string_view path) {

@@ -19,9 +19,12 @@ inline constexpr FileNameRules kNativeFileNameRules = FileNameRules::Posix;
 // other control characters; on Windows also < > : " \\ | ? *). On Windows, where trailing dots
 // and spaces are stripped from a name and device names open the device, those become "_" and
 // a device name gets a "_" at the end of its stem ("CON" is offered as "CON_", "AUX.BIN" as
-// "AUX_.BIN").
+// "AUX_.BIN"). "." and "..", which name folders everywhere, are offered as "_" and "__".
 [[nodiscard]] std::string sanitizeFileName(std::string_view name,
                                            FileNameRules rules = kNativeFileNameRules);
+
+// Whether a name is "." or "..", which no platform can give to a file.
+[[nodiscard]] bool isDotName(std::string_view name);
 
 // Whether the file name at the end of a Windows path (after the last "\\" or "/") is one
 // of the names Windows keeps for devices (CON, PRN, AUX, NUL, COM0-COM9, LPT0-LPT9 and

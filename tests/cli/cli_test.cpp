@@ -26,11 +26,13 @@ public:
     std::string output;
     std::string errors;
     std::string input;
+    std::error_code outputError;  // what writing standard output is to have met
 
     void out(std::string_view bytes) override { output += bytes; }
     void err(std::string_view text) override { errors += text; }
     bool outIsTerminal() const override { return false; }
     std::optional<std::string> readInput() override { return std::exchange(input, {}); }
+    std::error_code finishOutput() override { return outputError; }
 };
 
 struct Outcome {
@@ -334,6 +336,7 @@ TEST(CliBatch, AnyBadLineFailsTheWholeRunAndNothingIsWritten) {
     const struct {
         std::string lines;
         std::string message;
+        bool force = false;  // the line is refused even with --force
     } cases[] = {
         {"3 ONE\n9 TWO\n", ":2: expected the icon (0-5), one space and the name"},
         {"3 ONE\n1\n", ":2: expected the icon (0-5), one space and the name"},
@@ -342,24 +345,75 @@ TEST(CliBatch, AnyBadLineFailsTheWholeRunAndNothingIsWritten) {
         {"3 ONE\n0 ABCDEFGHIJKLMNOPQRST\n", ":2: Name must be 19 Characters or Less."},
         {"3 ONE\n\n1 one\n", ":3: writes the same file as line 1, \"ONE\""},
         {"3 ONE\n4 OLD\n", ":2: \"OUT/OLD\" exists already (--force replaces it)"},
+        {"3 ONE\n4 .\n", ":2: the name \".\" makes no usable file name", true},
+        {"3 ONE\n4 ..\n", ":2: the name \"..\" makes no usable file name", true},
+        {"3 ONE\n4 DIR\n", ":2: \"OUT/DIR\" is a folder", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lines);
         const ScratchFolder folder;
         const std::string list = (folder / "list").string();
         writeFile(list, c.lines);
-        std::filesystem::create_directory(folder / "OUT");
+        std::filesystem::create_directories(folder / "OUT" / "DIR");
         writeFile(folder / "OUT" / "OLD", "old");
         const std::filesystem::path previous = std::filesystem::current_path();
         std::filesystem::current_path(folder.path());
-        const Outcome result = run({"create", "--from", "list", "-d", "OUT"});
+        const Outcome result = c.force ? run({"create", "--from", "list", "-d", "OUT", "--force"})
+                                       : run({"create", "--from", "list", "-d", "OUT"});
         std::filesystem::current_path(previous);
 
         EXPECT_EQ(result.status, 1);
         EXPECT_TRUE(result.errors.starts_with("tilewright-cli: list" + c.message)) << result.errors;
         EXPECT_TRUE(result.errors.ends_with("tilewright-cli: nothing written\n"));
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "OUT"), {}), 1);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "OUT"), {}), 2);
         EXPECT_EQ(fileText(folder / "OUT" / "OLD"), "old");
+    }
+}
+
+TEST(CliBatch, ChecksTheFolderJoinsItWithSlashAndCountsProblemsBeyondTheFirstTen) {
+    const ScratchFolder folder;
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder.path());
+    writeFile("list", "1 ONE\n");
+    writeFile("l.txt", "");
+    const Outcome notFolder = run({"create", "--from", "list", "-d", "l.txt"});
+    EXPECT_EQ(notFolder.errors, "tilewright-cli: \"l.txt\" is not a folder\n");
+#ifndef _WIN32
+    // A backslash is part of a folder's name here, not a separator.
+    std::filesystem::create_directory("out\\");
+    EXPECT_EQ(run({"create", "--from", "list", "-d", "out\\"}).status, 0);
+    EXPECT_TRUE(std::filesystem::exists("out\\/ONE"));
+    EXPECT_FALSE(std::filesystem::exists("out\\ONE"));
+#endif
+    std::string many;
+    for (int i = 0; i < 13; ++i) {
+        many += "7 BAD\n";
+    }
+    writeFile("many", many);
+    const Outcome tooMany = run({"create", "--from", "many"});
+    EXPECT_EQ(std::count(tooMany.errors.begin(), tooMany.errors.end(), '\n'), 12);
+    EXPECT_NE(tooMany.errors.find("\ntilewright-cli: many:10: "), std::string::npos);
+    EXPECT_NE(tooMany.errors.find("\ntilewright-cli: and 3 more lines with problems\n"),
+              std::string::npos);
+
+    EXPECT_EQ(run({"create", "."}).errors,
+              "tilewright-cli: the name \".\" makes no usable file name; give one with -o FILE\n");
+    std::filesystem::current_path(previous);
+}
+
+TEST(CliOutput, AFailedWriteOfStandardOutputFailsTheRun) {
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+    } cases[] = {{{"create", "A", "-o", "-"}, 1}, {{"--help"}, 1}, {{"--version"}, 1}};
+    for (const auto& c : cases) {
+        FakeConsole console;
+        console.outputError = std::make_error_code(std::errc::no_space_on_device);
+        EXPECT_EQ(runCli(c.arguments, console), c.status);
+        EXPECT_NE(console.errors.find("tilewright-cli: cannot write standard output: No space left "
+                                      "on device\n"),
+                  std::string::npos)
+            << console.errors;
     }
 }
 

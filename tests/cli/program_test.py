@@ -10,6 +10,7 @@ import argparse
 import os
 import pathlib
 import shutil
+import signal
 import subprocess
 import sys
 
@@ -26,6 +27,53 @@ def check(condition, what):
 
 
 SPACE_RACE = expected_image("SPACE RACE", 3)
+
+
+def check_standard_output_failures(program, work, env):
+    """Output that cannot be written fails the run, whichever command wrote it."""
+    def closed_pipe():
+        read_end, write_end = os.pipe()
+        os.close(read_end)
+        return write_end
+
+    def ignore_sigpipe():
+        signal.signal(signal.SIGPIPE, signal.SIG_IGN)
+
+    commands = [["create", "ABC", "-o", "-"], ["show", "space.bin"], ["--help"]]
+    for command in commands:
+        for what, make_stdout, expected in [
+                ("/dev/full", lambda: os.open("/dev/full", os.O_WRONLY), "No space left on device"),
+                ("a closed standard output", None, "Bad file descriptor"),
+                ("a pipe nobody reads", closed_pipe, "Broken pipe")]:
+            stdout = make_stdout() if make_stdout else None
+            shell = ["sh", "-c", 'exec "$@" >&-', "sh"] if stdout is None else []
+            result = subprocess.run(shell + program + command, cwd=work, env=env, stdout=stdout,
+                                    stderr=subprocess.PIPE, preexec_fn=ignore_sigpipe)
+            if stdout is not None:
+                os.close(stdout)
+            message = f"tilewright-cli: cannot write standard output: {expected}\n".encode()
+            check(result.returncode == 1 and result.stderr.endswith(message),
+                  f"{' '.join(command)} to {what} exits 1 {result.returncode} {result.stderr!r}")
+        stdout = closed_pipe()
+        result = subprocess.run(program + command, cwd=work, env=env, stdout=stdout)
+        os.close(stdout)
+        check(result.returncode == -signal.SIGPIPE,
+              f"{' '.join(command)} to a closed pipe dies of SIGPIPE {result.returncode}")
+
+
+def check_own_streams_written_in_place(program, work, env):
+    """-o naming the program's own standard output writes there, keeping what the file held."""
+    image = expected_image("X", 0)
+    for target in ["/dev/stdout", "/dev/fd/1", "/proc/self/fd/1", "/proc/$$/fd/1"]:
+        log = work / "log"
+        log.write_bytes(b"line1\n")
+        # The inner shell execs the program, so that $$ is the program's own process id.
+        script = (f"(sh -c 'exec \"$@\" create X -o {target} --force' sh \"$@\"; echo after)"
+                  " >> log")
+        result = subprocess.run(["sh", "-c", script, "sh"] + program, cwd=work, env=env,
+                                capture_output=True)
+        check(result.returncode == 0 and log.read_bytes() == b"line1\n" + image + b"after\n",
+              f"-o {target} appends to the file standard output goes to {result.stderr!r}")
 
 
 def main():
@@ -93,6 +141,10 @@ def main():
     check(result.returncode == 1
           and 'character 4 of the name, "é" (U+00E9), has no tile'.encode() in result.stderr,
           f"a non-ASCII name is refused, naming its character {result.stderr!r}")
+
+    if not args.wine_run:
+        check_standard_output_failures(program, work, env)
+        check_own_streams_written_in_place(program, work, env)
 
     if FAILURES:
         sys.exit(f"{len(FAILURES)} checks failed")
