@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include "rom/rom_image.h"
+#include "text/utf8.h"
 
 namespace tilewright {
 namespace {
@@ -150,6 +151,80 @@ std::string inQuotes(std::string_view text) {
     std::string quoted = "\"";
     quoted += text;
     return quoted + "\"";
+}
+
+namespace {
+
+// Whether the well-formed UTF-8 sequence (or the lone byte, when length is 0) prints as itself.
+bool printable(std::string_view sequence, std::size_t length) {
+    const auto lead = static_cast<unsigned char>(sequence[0]);
+    const bool c1Control =
+        length == 2 && lead == 0xC2 && static_cast<unsigned char>(sequence[1]) < 0xA0;
+    return length > 0 && lead >= 0x20 && lead != 0x7F && !c1Control;
+}
+
+bool safeUnquoted(std::string_view sequence, std::size_t length) {
+#ifdef _WIN32
+    constexpr std::string_view kSafe = "+-./:@^_%,=\\";  // the folder separator is safe there
+#else
+    constexpr std::string_view kSafe = "+-./:@^_%,=";
+#endif
+    const char c = sequence[0];
+    if (length == 1) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               kSafe.find(c) != std::string_view::npos;
+    }
+    return printable(sequence, length);
+}
+
+void appendByteEscape(std::string& quoted, unsigned char byte) {
+    if (byte >= '\a' && byte <= '\r') {  // \a \b \t \n \v \f \r, as the shell writes them
+        quoted += '\\';
+        quoted += "abtnvfr"[byte - '\a'];
+        return;
+    }
+    quoted += '\\';
+    for (int shift = 6; shift >= 0; shift -= 3) {
+        quoted += static_cast<char>('0' + ((byte >> shift) & 7));
+    }
+}
+
+}  // namespace
+
+std::string shellQuoted(std::string_view name) {
+    bool plain = !name.empty();
+    for (std::string_view rest = name; plain && !rest.empty();) {
+        const std::size_t length = wellFormedLength(rest);
+        plain = safeUnquoted(rest, length);
+        rest.remove_prefix(length == 0 ? 1 : length);
+    }
+    if (plain) {
+        return std::string(name);
+    }
+    std::string quoted;
+    enum class Mode { None, Quoted, Escaped } mode = Mode::None;
+    const auto enter = [&](Mode wanted, std::string_view opening) {
+        if (mode != wanted) {
+            quoted += mode == Mode::None ? "" : "'";
+            quoted += opening;
+            mode = wanted;
+        }
+    };
+    for (std::string_view rest = name; !rest.empty();) {
+        const std::size_t length = wellFormedLength(rest);
+        const std::size_t size = length == 0 ? 1 : length;
+        if (printable(rest, length)) {
+            enter(Mode::Quoted, "'");
+            quoted += rest[0] == '\'' ? std::string("'\\''") : std::string(rest.substr(0, size));
+        } else {
+            enter(Mode::Escaped, "$'");
+            for (const char byte : rest.substr(0, size)) {
+                appendByteEscape(quoted, static_cast<unsigned char>(byte));
+            }
+        }
+        rest.remove_prefix(size);
+    }
+    return mode == Mode::None ? "''" : quoted + "'";
 }
 
 std::optional<RomFileFormat> chosenFormat(const Options& options) {

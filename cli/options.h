@@ -53,4 +53,10 @@ void requireNone(const Options& options, std::initializer_list<std::string_view>
 
 [[nodiscard]] std::string inQuotes(std::string_view text);
 
+// A file name as a POSIX shell would read it back, in the manner of ls's shell-escape quoting:
+// as it is when it holds only safe characters, otherwise in single quotes, with control
+// characters and bytes that are not UTF-8 as $'\n' or $'\377'. A line break or an escape code
+// in a name can then neither fake a line of the report nor reach the terminal.
+[[nodiscard]] std::string shellQuoted(std::string_view name);
+
 }  // namespace tilewright

@@ -2,25 +2,39 @@
 
 #include "cli/options.h"
 #include "rom/hex.h"
+#include "text/utf8.h"
 
 namespace tilewright {
 namespace {
 
+void appendEscape(std::string& json, unsigned value) {
+    constexpr char kDigits[] = "0123456789abcdef";
+    json += "\\u";
+    for (int shift = 12; shift >= 0; shift -= 4) {
+        json += kDigits[(value >> shift) & 0xF];
+    }
+}
+
+// A JSON string that is always valid UTF-8. A byte that is not part of well-formed UTF-8 (a
+// file name on Linux can hold any) becomes the escape of the lone surrogate U+DC00 + byte, as
+// Python's "surrogateescape" error handler reads it, so that the original bytes can be
+// recovered: json.loads(line)["file"].encode("utf-8", "surrogateescape").
 std::string jsonString(std::string_view text) {
     std::string json = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
+    while (!text.empty()) {
+        const auto byte = static_cast<unsigned char>(text[0]);
+        const std::size_t length = wellFormedLength(text);
+        if (length == 0) {
+            appendEscape(json, 0xDC00 + byte);
+        } else if (byte == '"' || byte == '\\') {
             json += '\\';
-            json += c;
-        } else if (byte < 0x20) {
-            constexpr char kDigits[] = "0123456789abcdef";
-            json += "\\u00";
-            json += kDigits[byte >> 4];
-            json += kDigits[byte & 0xF];
+            json += text[0];
+        } else if (byte < 0x20 || byte == 0x7F) {
+            appendEscape(json, byte);
         } else {
-            json += c;
+            json += text.substr(0, length);
         }
+        text.remove_prefix(length == 0 ? 1 : length);
     }
     return json + "\"";
 }
@@ -37,7 +51,7 @@ std::string iconText(const ImageReport& report) {
 }  // namespace
 
 std::string humanReport(const ShownFile& shown) {
-    std::string text = shown.file;
+    std::string text = shellQuoted(shown.file);
     if (shown.decoded.format != RomFileFormat::Binary) {
         text += " (" + std::string(formatTitle(shown.decoded.format)) + ")";
     }

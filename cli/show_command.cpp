@@ -8,7 +8,8 @@ namespace tilewright {
 namespace {
 
 // The file read, decoded and examined; readError says why it could not be read at all.
-ShownFile examineFile(const std::string& file, Console& console) {
+ShownFile examineFile(const std::string& file, std::optional<RomFileFormat> format,
+                      Console& console) {
     ShownFile shown;
     shown.file = file;
     std::string content;
@@ -19,10 +20,10 @@ ShownFile examineFile(const std::string& file, Console& console) {
             shown.readError = "cannot read standard input";
         }
     } else if (const std::error_code error = readWholeFile(file, content)) {
-        shown.readError = "cannot read " + inQuotes(file) + ": " + systemReason(error);
+        shown.readError = "cannot read " + shellQuoted(file) + ": " + systemReason(error);
     }
     if (shown.readError.empty()) {
-        shown.decoded = decodeRomFile(content);
+        shown.decoded = decodeRomFile(content, format);
         if (shown.decoded.error.empty()) {
             shown.report = examineImage(shown.decoded.bytes);
         }
@@ -33,15 +34,15 @@ ShownFile examineFile(const std::string& file, Console& console) {
 }  // namespace
 
 int showCommand(const Options& options, Console& console) {
-    requireNone(options, {"icon", "output", "format", "from", "directory", "force"},
-                "is for create");
+    requireNone(options, {"icon", "output", "from", "directory", "force"}, "is for create");
+    const std::optional<RomFileFormat> format = chosenFormat(options);
     if (options.operands.empty()) {
         throw UsageError("show needs at least one FILE");
     }
     bool allConforming = true;
     std::string json;
     for (const std::string& file : options.operands) {
-        const ShownFile shown = examineFile(file, console);
+        const ShownFile shown = examineFile(file, format, console);
         if (!shown.readError.empty() && !options.json) {
             printError(console, shown.readError);
         }

@@ -90,11 +90,16 @@ public:
         return true;
     }
 
-    // The bytes from address 0 to the last one given, or an error naming the first gap.
+    // The bytes from address 0 to the last one given, or an error naming the first gap and
+    // where the data actually is, for a file made for another address.
     std::vector<std::uint8_t> contiguous(std::string& error) const {
         const auto gap = std::find(present_.begin(), present_.end(), false);
         if (gap != present_.end()) {
-            error = "no data for " + hexAddress(static_cast<std::size_t>(gap - present_.begin()));
+            const auto lowest = std::find(present_.begin(), present_.end(), true);
+            error = "no data for " + hexAddress(static_cast<std::size_t>(gap - present_.begin())) +
+                    " (the data present runs from " +
+                    hexAddress(static_cast<std::size_t>(lowest - present_.begin())) + " to " +
+                    hexAddress(present_.size() - 1) + ")";
             return {};
         }
         return bytes_;
@@ -133,23 +138,42 @@ std::optional<std::vector<std::uint8_t>> bytesFromHex(std::string_view digits) {
     return bytes;
 }
 
-// Splits text into lines without their line ends, skipping lines that are only white space.
+// The next line without its line end ("\n", "\r\n" or a lone "\r"); text keeps what follows.
+std::string_view takeLine(std::string_view& text) {
+    const std::size_t end = std::min(text.find_first_of("\r\n"), text.size());
+    const std::string_view line = text.substr(0, end);
+    const std::size_t next = text.substr(end).starts_with("\r\n") ? end + 2 : end + 1;
+    text.remove_prefix(std::min(next, text.size()));
+    return line;
+}
+
+std::string_view trimmed(std::string_view line) {
+    const std::size_t first = line.find_first_not_of(" \t");
+    return first == std::string_view::npos
+               ? std::string_view()
+               : line.substr(first, line.find_last_not_of(" \t") - first + 1);
+}
+
+// Splits text into lines without their line ends and surrounding spaces, skipping empty ones.
 template <typename Handle>
 bool forEachRecord(std::string_view text, Handle handle) {
-    std::size_t number = 0;
-    while (!text.empty()) {
-        const std::size_t end = std::min(text.find('\n'), text.size());
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(std::min(end + 1, text.size()));
-        ++number;
-        while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) {
-            line.remove_suffix(1);
-        }
+    for (std::size_t number = 1; !text.empty(); ++number) {
+        const std::string_view line = trimmed(takeLine(text));
         if (!line.empty() && !handle(line, number)) {
             return false;
         }
     }
     return true;
+}
+
+// "wrong checksum" with the value the record's bytes need and the one it holds.
+std::string checksumProblem(const std::vector<std::uint8_t>& bytes, unsigned total) {
+    const std::span<const std::uint8_t> fields(bytes.data(), bytes.size() - 1);
+    std::string text = "wrong checksum (expected ";
+    appendHex(text, (total - byteSum(fields)) & 0xFF, 2);
+    text += ", found ";
+    appendHex(text, bytes.back(), 2);
+    return text + ")";
 }
 
 DecodedRomFile decodeIntelHex(std::string_view text) {
@@ -172,7 +196,7 @@ DecodedRomFile decodeIntelHex(std::string_view text) {
             return fail("not an Intel HEX record");
         }
         if ((byteSum(*bytes) & 0xFF) != 0) {
-            return fail("wrong checksum");
+            return fail(checksumProblem(*bytes, 0x100));
         }
         const std::size_t address = (*bytes)[1] << 8 | (*bytes)[2];
         const std::vector<std::uint8_t> data(bytes->begin() + 4, bytes->end() - 1);
@@ -237,7 +261,7 @@ DecodedRomFile decodeSRecord(std::string_view text) {
             return fail("not an S-record");
         }
         if ((byteSum(*bytes) & 0xFF) != 0xFF) {
-            return fail("wrong checksum");
+            return fail(checksumProblem(*bytes, 0xFF));
         }
         // S1/S2/S3 carry data after a 2-, 3- or 4-byte address; S7/S8/S9 end the file.
         const char type = line[1];
@@ -285,10 +309,20 @@ std::string lowerCase(std::string_view text) {
 }  // namespace
 
 std::optional<RomFileFormat> formatFromName(std::string_view name) {
-    for (const RomFileFormat format :
-         {RomFileFormat::Binary, RomFileFormat::IntelHex, RomFileFormat::SRecord}) {
-        if (formatKey(format) == name) {
-            return format;
+    const std::string key = lowerCase(name);
+    for (const std::string_view binary : {"bin", "binary"}) {
+        if (key == binary) {
+            return RomFileFormat::Binary;
+        }
+    }
+    for (const std::string_view intelHex : {"ihex", "hex", "ihx", "intel"}) {
+        if (key == intelHex) {
+            return RomFileFormat::IntelHex;
+        }
+    }
+    for (const std::string_view sRecord : {"srec", "s19", "mot", "motorola"}) {
+        if (key == sRecord) {
+            return RomFileFormat::SRecord;
         }
     }
     return std::nullopt;
@@ -346,17 +380,93 @@ std::string encodeRomFile(const RomImage& image, RomFileFormat format) {
     return std::string(image.begin(), image.end());
 }
 
-DecodedRomFile decodeRomFile(std::string_view content) {
-    const std::size_t start = content.find_first_not_of(" \t\r\n");
-    if (start != std::string_view::npos) {
-        // Blank lines before the first record are skipped by the readers, which count them.
-        const std::string_view text = content.substr(start);
-        if (text[0] == ':') {
-            return decodeIntelHex(content);
+namespace {
+
+bool isRecordText(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        return (c >= 0x20 && c < 0x7F) || c == '\t' || c == '\r' || c == '\n';
+    });
+}
+
+// The format a text's first record starts, or nullopt. lowerS accepts "s0"-"s9" as well.
+std::optional<RomFileFormat> recordFormat(std::string_view text, bool lowerS = false) {
+    const std::size_t start = text.find_first_not_of(" \t\r\n");
+    if (start == std::string_view::npos) {
+        return std::nullopt;
+    }
+    text.remove_prefix(start);
+    if (text[0] == ':') {
+        return RomFileFormat::IntelHex;
+    }
+    if (text.size() >= 2 && (text[0] == 'S' || (lowerS && text[0] == 's')) && text[1] >= '0' &&
+        text[1] <= '9') {
+        return RomFileFormat::SRecord;
+    }
+    return std::nullopt;
+}
+
+// Text in UTF-16 of either byte order reduced to its ASCII characters, or nullopt when the
+// content is not ASCII text in UTF-16.
+std::optional<std::string> asciiFromUtf16(std::string_view content) {
+    if (content.size() < 4 || content.size() % 2 != 0) {
+        return std::nullopt;
+    }
+    const bool bigEndian = content[0] == '\0';
+    std::string text;
+    for (std::size_t i = 0; i < content.size(); i += 2) {
+        const char high = content[i + (bigEndian ? 0 : 1)];
+        const char low = content[i + (bigEndian ? 1 : 0)];
+        if (high != '\0') {
+            if (i == 0 && static_cast<unsigned char>(high) == 0xFE &&
+                static_cast<unsigned char>(low) == 0xFF) {
+                continue;  // the byte order mark
+            }
+            return std::nullopt;
         }
-        if (text.size() >= 2 && text[0] == 'S' && text[1] >= '0' && text[1] <= '9') {
-            return decodeSRecord(content);
+        text += low;
+    }
+    return text;
+}
+
+// Why content that is almost Intel HEX or S-records is not read as such, or empty.
+DecodedRomFile almostRecognised(std::string_view content) {
+    if (const std::optional<std::string> text = asciiFromUtf16(content)) {
+        if (const auto format = recordFormat(*text); format && isRecordText(*text)) {
+            return {.format = *format,
+                    .bytes = {},
+                    .error = "saved as UTF-16 text; save it as ASCII (or UTF-8) to read it"};
         }
+    }
+    if (isRecordText(content) && !recordFormat(content) &&
+        recordFormat(content, true) == RomFileFormat::SRecord) {
+        return {.format = RomFileFormat::SRecord,
+                .bytes = {},
+                .error = "S-records start with a capital 'S', these with a lower-case 's'"};
+    }
+    return {};
+}
+
+}  // namespace
+
+DecodedRomFile decodeRomFile(std::string_view content, std::optional<RomFileFormat> format) {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    const std::string_view text =
+        content.starts_with(kByteOrderMark) ? content.substr(kByteOrderMark.size()) : content;
+    if (!format && isRecordText(text)) {
+        format = recordFormat(text);
+    }
+    if (!format) {
+        if (DecodedRomFile almost = almostRecognised(content); !almost.error.empty()) {
+            return almost;
+        }
+    }
+    switch (format.value_or(RomFileFormat::Binary)) {
+        case RomFileFormat::IntelHex:
+            return decodeIntelHex(text);
+        case RomFileFormat::SRecord:
+            return decodeSRecord(text);
+        case RomFileFormat::Binary:
+            break;
     }
     return {.format = RomFileFormat::Binary,
             .bytes = std::vector<std::uint8_t>(content.begin(), content.end()),

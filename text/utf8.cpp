@@ -47,6 +47,11 @@ std::size_t sequenceLength(std::string_view text, char32_t& decoded) {
 
 }  // namespace
 
+std::size_t wellFormedLength(std::string_view text) {
+    char32_t decoded = 0;
+    return text.empty() ? 0 : sequenceLength(text, decoded);
+}
+
 std::vector<char32_t> decodeUtf8(std::string_view text) {
     std::vector<char32_t> characters;
     characters.reserve(text.size());

@@ -15,6 +15,9 @@ namespace tilewright {
 
 [[nodiscard]] std::size_t characterCount(std::string_view text);
 
+// The length of the well-formed UTF-8 sequence at the start of text, or 0 when there is none.
+[[nodiscard]] std::size_t wellFormedLength(std::string_view text);
+
 // One code point (up to U+10FFFF) as UTF-8.
 [[nodiscard]] std::string encodeUtf8(char32_t c);
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "rom/rom_file_format.h"
 #include "rom/rom_image.h"
 #include "tests/support/files.h"
 
@@ -246,11 +247,15 @@ TEST(CliShow, NamesEachKindOfDamage) {
         {"18 characters", bytesOf(buildRomImage("ABCDEFGHIJKLMNOPQR", IconChoice::None)), 0,
          "  note: the same name with a space added makes an identical image"},
         {"hex checksum", ":0100000001FF\n:00000001FF\n", 1,
-         "- (Intel HEX): cannot be read: line 1: wrong checksum"},
+         "- (Intel HEX): cannot be read: line 1: wrong checksum (expected FE, found FF)"},
         {"hex cut short", ":0100000000FF\n", 1,
          "- (Intel HEX): cannot be read: no end-of-file record (is the file cut short?)"},
         {"hex gap", ":0100000000FF\n:0100020000FD\n:00000001FF\n", 1,
-         "- (Intel HEX): cannot be read: no data for 0x0001"},
+         "- (Intel HEX): cannot be read: no data for 0x0001 (the data present runs from 0x0000 to "
+         "0x0002)"},
+        {"hex offset", ":0110000000EF\n:00000001FF\n", 1,
+         "- (Intel HEX): cannot be read: no data for 0x0000 (the data present runs from 0x1000 to "
+         "0x1000)"},
         {"srec count", "S104000000FB\nS5030002FA\n", 1,
          "- (S-record): cannot be read: line 2: the record count says 2, but there are 1"},
         {"srec short image", "S1040000AA51\nS9030000FC\n", 1,
@@ -260,6 +265,51 @@ TEST(CliShow, NamesEachKindOfDamage) {
         SCOPED_TRACE(c.what);
         const Outcome result = run({"show", "-"}, c.content);
         EXPECT_EQ(result.status, c.status);
+        EXPECT_NE(("\n" + result.output).find("\n" + c.expected + "\n"), std::string::npos)
+            << result.output;
+    }
+}
+
+TEST(CliShow, ReadsTextFormatsStrictlyAndNamesWhatItAlmostRecognises) {
+    const std::string hex =
+        encodeRomFile(buildRomImage("SPACE RACE", IconChoice::Icon3), RomFileFormat::IntelHex);
+    std::string crOnly = hex;
+    std::replace(crOnly.begin(), crOnly.end(), '\n', '\r');
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : hex) {
+        utf16 += {c, '\0'};
+    }
+    std::string lowerS =
+        encodeRomFile(buildRomImage("A", IconChoice::None), RomFileFormat::SRecord);
+    std::replace(lowerS.begin(), lowerS.end(), 'S', 's');
+    const std::string good = "- (Intel HEX): exactly what Tilewright writes for this name and icon";
+    const struct {
+        std::string what;
+        std::string content;
+        std::string format;    // for -f; empty: none
+        std::string expected;  // a line of the report
+    } cases[] = {
+        {"binary starting with ':'", damaged([](std::string& b) { b[0] = ':'; }), "",
+         "  - 1 byte that should be 00 is not; the first at 0x0000"},
+        {"binary starting with S1", damaged([](std::string& b) { b[0] = 'S', b[1] = '1'; }), "",
+         "  - 2 bytes that should be 00 are not; the first at 0x0000"},
+        {"byte order mark", "\xEF\xBB\xBF" + hex, "", good},
+        {"CR-only line ends", crOnly, "", good},
+        {"surrounding spaces", "  " + hex.substr(0, hex.size() - 1) + " \t\n", "", good},
+        {"UTF-16", utf16, "",
+         "- (Intel HEX): cannot be read: saved as UTF-16 text; save it as ASCII (or UTF-8) to "
+         "read it"},
+        {"lower-case s", lowerS, "",
+         "- (S-record): cannot be read: S-records start with a capital 'S', these with a "
+         "lower-case 's'"},
+        {"forced binary", hex, "BIN", "-: not a name image: 22540 bytes, not the 8192 of a 27C64"},
+        {"forced Intel HEX", "x", "intel",
+         "- (Intel HEX): cannot be read: line 1: not an Intel HEX record"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Outcome result = c.format.empty() ? run({"show", "-"}, c.content)
+                                                : run({"show", "-f", c.format, "-"}, c.content);
         EXPECT_NE(("\n" + result.output).find("\n" + c.expected + "\n"), std::string::npos)
             << result.output;
     }
@@ -276,8 +326,30 @@ TEST(CliShow, ReportsAFileThatCannotBeRead) {
     for (const auto& c : cases) {
         const Outcome result = run({"show", c.file});
         EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(result.errors,
-                  "tilewright-cli: cannot read \"" + c.file + "\": " + c.reason + "\n");
+        EXPECT_EQ(result.errors, "tilewright-cli: cannot read " + c.file + ": " + c.reason + "\n");
+    }
+}
+
+TEST(CliShow, QuotesFileNamesAsTheShellWouldReadThemAndKeepsJsonValidUtf8) {
+    const struct {
+        std::string file;
+        std::string quoted;
+        std::string json;
+    } cases[] = {
+        {"plain-1.bin", "plain-1.bin", "\"plain-1.bin\""},
+        {"a b", "'a b'", "\"a b\""},
+        {"a\nb", "'a'$'\\n''b'", "\"a\\u000ab\""},
+        {"it's", "'it'\\''s'", "\"it's\""},
+        {"\x1B[31m", "$'\\033''[31m'", "\"\\u001b[31m\""},
+        {"caf\xC3\xA9", "caf\xC3\xA9", "\"caf\xC3\xA9\""},
+        {"caf\xE9\xFF", "'caf'$'\\351\\377'", "\"caf\\udce9\\udcff\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.quoted);
+        EXPECT_EQ(run({"show", c.file}).errors.substr(0, 28 + c.quoted.size()),
+                  "tilewright-cli: cannot read " + c.quoted);
+        EXPECT_NE(run({"show", "--json", c.file}).output.find("{\"file\": " + c.json + ", "),
+                  std::string::npos);
     }
 }
 
