@@ -52,7 +52,7 @@ void setOption(Options& options, const OptionDefinition& definition,
 std::string helpText() {
     return R"(Usage: tilewright-cli create NAME [-i ICON] [-o FILE] [-f FORMAT] [--force]
        tilewright-cli create --from LIST [-d DIR] [-f FORMAT] [--force]
-       tilewright-cli show [--json] FILE...
+       tilewright-cli show [--json] [-f FORMAT] FILE...
 
 Makes and checks 8192-byte 27C64 EPROM images carrying a name and an icon.
 
@@ -71,16 +71,19 @@ Options:
   -o, --output FILE  the file to write ("-": standard output); default: the
                      name, as the window offers it
   -d, --directory DIR  with --from: the folder to write into; default: .
-  -f, --format FORMAT  bin (raw bytes), ihex (Intel HEX) or srec (S-record);
-                     default: from the file's extension (.hex .ihx: ihex;
-                     .s19 .srec .mot: srec; anything else: bin)
+  -f, --format FORMAT  bin (raw bytes), ihex (Intel HEX; also hex, intel) or
+                     srec (S-record; also s19, mot), in any letter case;
+                     create's default: from the file's extension (.hex .ihx:
+                     ihex; .s19 .srec .mot: srec; anything else: bin); show's
+                     default: from the content
       --force        replace files that exist already
       --json         show: print a JSON array with one object per file
   -h, --help         print this help and exit
       --version      print the version and exit
 
 Exit status: 0 success; 1 failure (show: an image that is not exactly what
-Tilewright writes, or a file that cannot be read); 2 usage error.
+Tilewright writes, or a file that cannot be read; output that cannot be
+written); 2 usage error.
 )";
 }
 

@@ -20,6 +20,9 @@ TEST(FileName, ReplacesWhatFileNamesCannotHold) {
         {std::string("A\0B", 3), kPosix, "A_B"},
         {"A\nB\x1B\r\t\x7F", kPosix, "A_B____"},  // line breaks, escape, tab, delete
         {"SAY \"HI\", BOB!", kPosix, "SAY \"HI\", BOB!"},
+        {".", kPosix, "_"},  // names of folders, never offered
+        {"..", kPosix, "__"},
+        {"...", kPosix, "..."},
         {"<>:\"/\\|?*", kWindows, "_________"},
         {"A\tB\x1F", kWindows, "A_B_"},
         {"IT'S A-OK", kWindows, "IT'S A-OK"},

@@ -70,6 +70,9 @@ std::optional<std::string> findFileNameFault(std::string_view input, FileNameRul
     for (const char c : input) {
         expected += forbiddenInFileName(static_cast<unsigned char>(c), rules) ? '_' : c;
     }
+    if (expected == "." || expected == "..") {
+        expected.assign(expected.size(), '_');  // names of folders, never of a new file
+    }
     if (rules == FileNameRules::Windows) {
         std::size_t end = expected.size();
         while (end > 0 && (expected[end - 1] == '.' || expected[end - 1] == ' ')) {
