@@ -8,6 +8,13 @@
 #ifdef _WIN32
 #include "text/wide_text.h"
 
+// Windows leaves wildcards to the program: this asks the C runtime's start-up code to expand
+// them in the arguments (as MSVC's setargv does), so that `show chips\*` works as in a shell.
+// A quoted argument is kept as it is.
+extern "C" {
+int _dowildcard = -1;
+}
+
 // The command line as Windows holds it, in UTF-16, so names and paths in any script survive.
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> arguments;

@@ -142,7 +142,12 @@ def main():
           and 'character 4 of the name, "é" (U+00E9), has no tile'.encode() in result.stderr,
           f"a non-ASCII name is refused, naming its character {result.stderr!r}")
 
-    if not args.wine_run:
+    if args.wine_run:
+        # No shell expands them there: the program does, as Windows console programs do.
+        result = cli("show", "space.*")
+        check(result.stdout.count(b'name: "SPACE RACE"') == 3,
+              f"show space.* reads the three files {result.stdout!r} {result.stderr!r}")
+    else:
         check_standard_output_failures(program, work, env)
         check_own_streams_written_in_place(program, work, env)
 
