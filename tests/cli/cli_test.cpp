@@ -166,8 +166,13 @@ TEST(CliCreate, ReplacesAnExistingFileOnlyWithForce) {
     EXPECT_EQ(fileText("SPACE RACE"), "old");
     EXPECT_EQ(folder.entries(), std::set<std::string>{"SPACE RACE"});
 
-    EXPECT_EQ(run({"create", "space race", "--force"}).status, 0);
+    std::filesystem::create_hard_link("SPACE RACE", "other name");
+    const Outcome replaced = run({"create", "space race", "--force"});
+    EXPECT_EQ(replaced.status, 0);
+    EXPECT_EQ(replaced.errors,
+              "note: \"SPACE RACE\" had other hard links; they keep the old image\n");
     EXPECT_EQ(fileText("SPACE RACE"), bytesOf(buildRomImage("SPACE RACE", IconChoice::None)));
+    EXPECT_EQ(fileText("other name"), "old");
     std::filesystem::current_path(previous);
 }
 
