@@ -1,6 +1,5 @@
 #include "ui/gtk/form1.h"
 
-#include <cmath>
 #include <cstddef>
 #include <cstring>
 #include <initializer_list>
@@ -10,6 +9,8 @@
 
 #include "rom/name_tiles.h"
 #include "ui/gtk/key_preview.h"
+#include "ui/gtk/resources.h"
+#include "ui/gtk/style_sheets.h"
 
 // Generated from tilewright.gresource.xml.
 void tilewright_gtk_register_resource();
@@ -18,127 +19,11 @@ namespace tilewright {
 namespace {
 
 using layout::ControlId;
-using layout::ControlKind;
 
-// GTK's logical pixels at the usual text size; its scale factor handles denser screens.
-constexpr int kLayoutDpi = 96;
-constexpr const char* kResourcePrefix = "/org/tilewright/";
-
-struct GObjectUnref {
-    void operator()(gpointer object) const { g_object_unref(object); }
-};
 struct GFree {
     void operator()(gpointer memory) const { g_free(memory); }
 };
-using PixbufPtr = std::unique_ptr<GdkPixbuf, GObjectUnref>;
 using GCharPtr = std::unique_ptr<gchar, GFree>;
-struct GBytesUnref {
-    void operator()(GBytes* bytes) const { g_bytes_unref(bytes); }
-};
-using GBytesPtr = std::unique_ptr<GBytes, GBytesUnref>;
-
-std::size_t indexOf(ControlId id) {
-    return static_cast<std::size_t>(id);
-}
-
-std::string cssColour(layout::Rgb colour) {
-    return "rgb(" + std::to_string(colour.red) + "," + std::to_string(colour.green) + "," +
-           std::to_string(colour.blue) + ")";
-}
-
-// The colours come from the shared layout; the rest of the window's look from
-// form1-colours.css.
-std::string layoutColoursCss() {
-    std::string css = "#Form1 { background-color: " + cssColour(layout::kBackground) + "; }\n";
-    for (const layout::Control& c : layout::kControls) {
-        const std::string selector = std::string("#Form1 #") + c.name;
-        if (c.kind == ControlKind::Label) {
-            css += selector + " { color: " + cssColour(layout::kLabelText) + "; }\n";
-        } else if (c.kind == ControlKind::OptionButton) {
-            css += selector + " { color: " + cssColour(layout::kOptionText) +
-                   "; background-color: " + cssColour(layout::kBackground) + "; }\n";
-        }
-    }
-    return css;
-}
-
-std::string resourceText(const char* path) {
-    const GBytesPtr bytes{g_resources_lookup_data(path, G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr)};
-    return {static_cast<const char*>(g_bytes_get_data(bytes.get(), nullptr)),
-            g_bytes_get_size(bytes.get())};
-}
-
-GtkCssProvider* styleSheet(const std::string& css) {
-    GtkCssProvider* provider = gtk_css_provider_new();
-    gtk_css_provider_load_from_data(provider, css.c_str(), -1, nullptr);
-    return provider;
-}
-
-// The style sheets, made once for the program: the sizes always apply, the window's own
-// colours only outside high contrast.
-struct StyleSheets {
-    GtkCssProvider* sizes;
-    GtkCssProvider* colours;
-};
-
-const StyleSheets& styleSheets() {
-    // The font size, from the shared layout, is a size: it stays in high contrast.
-    static const StyleSheets sheets{
-        styleSheet(resourceText("/org/tilewright/form1.css") +
-                   "#Form1 { font-size: " + std::to_string(layout::kFontPoints) + "pt; }\n"),
-        styleSheet(resourceText("/org/tilewright/form1-colours.css") + layoutColoursCss())};
-    return sheets;
-}
-
-// The theme's name, as GTK_THEME overrides the desktop's choice, without a ":dark" variant.
-std::string themeName() {
-    std::string name;
-    if (const char* forced = g_getenv("GTK_THEME"); forced != nullptr && *forced != '\0') {
-        name = forced;
-    } else {
-        gchar* chosen = nullptr;
-        g_object_get(gtk_settings_get_default(), "gtk-theme-name", &chosen, nullptr);
-        name = chosen != nullptr ? chosen : "";
-        g_free(chosen);
-    }
-    return name.substr(0, name.find(':'));
-}
-
-// A high-contrast theme is recognised by its name: GNOME's "High Contrast" setting switches
-// to HighContrast (or HighContrastInverse, white on black), and the themes built for it name
-// themselves so. The window then leaves every colour to the theme.
-bool highContrastTheme() {
-    return themeName().rfind("HighContrast", 0) == 0;
-}
-
-// Adds the sizes once and the window's colours whenever the theme is not a high-contrast one;
-// called again when the theme changes.
-void applyStyleSheets() {
-    static bool coloursApplied = false;
-    const StyleSheets& sheets = styleSheets();
-    GdkScreen* screen = gdk_screen_get_default();
-    static std::once_flag once;
-    std::call_once(once, [&] {
-        gtk_style_context_add_provider_for_screen(screen, GTK_STYLE_PROVIDER(sheets.sizes),
-                                                  GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    });
-    const bool wanted = !highContrastTheme();
-    if (wanted && !coloursApplied) {
-        gtk_style_context_add_provider_for_screen(screen, GTK_STYLE_PROVIDER(sheets.colours),
-                                                  GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    } else if (!wanted && coloursApplied) {
-        gtk_style_context_remove_provider_for_screen(screen, GTK_STYLE_PROVIDER(sheets.colours));
-    }
-    coloursApplied = wanted;
-}
-
-// The dots per inch the window is laid out at: GTK's font resolution, which carries the
-// desktop's text scaling factor and GDK_DPI_SCALE, so that the boxes grow with their text.
-// GDK_SCALE's device pixels come on top of this, as GTK's own scaling.
-int layoutDpi() {
-    const double resolution = gdk_screen_get_resolution(gdk_screen_get_default());
-    return resolution > 0 ? static_cast<int>(std::lround(resolution)) : kLayoutDpi;
-}
 
 PixbufPtr loadResourcePixbuf(const std::string& name) {
     GError* error = nullptr;
@@ -191,33 +76,6 @@ std::string anyLetterCase(std::string_view pattern) {
         }
     }
     return result;
-}
-
-GtkWidget* createControl(const layout::Control& c, GtkWidget* group) {
-    const std::string text(c.text);
-    switch (c.kind) {
-        case ControlKind::Label: {
-            GtkWidget* label = gtk_label_new(text.c_str());
-            gtk_label_set_xalign(GTK_LABEL(label), 0.0F);
-            return label;
-        }
-        case ControlKind::TextBox: {
-            GtkWidget* entry = gtk_entry_new();
-            // The layout fixes the width; without this GTK asks for room for 20 characters.
-            gtk_entry_set_width_chars(GTK_ENTRY(entry), 0);
-            return entry;
-        }
-        case ControlKind::OptionButton: {
-            GtkRadioButton* first = group != nullptr ? GTK_RADIO_BUTTON(group) : nullptr;
-            return text.empty() ? gtk_radio_button_new_from_widget(first)
-                                : gtk_radio_button_new_with_label_from_widget(first, text.c_str());
-        }
-        case ControlKind::Picture:
-            return gtk_image_new();
-        case ControlKind::PushButton:
-            return gtk_button_new_with_label(text.c_str());
-    }
-    return nullptr;
 }
 
 }  // namespace
@@ -273,88 +131,6 @@ Form1::~Form1() {
     gtk_widget_destroy(form1_);
     g_object_unref(form1_);
 }
-
-GtkWidget* Form1::control(ControlId id) const {
-    return controls_[indexOf(id)];
-}
-
-void Form1::createControls() {
-    for (const layout::Control& c : layout::kControls) {
-        GtkWidget* widget = createControl(c, controls_[indexOf(ControlId::chk0)]);
-        // Named as the control, so the style sheet and GTK's inspector can refer to it.
-        gtk_widget_set_name(widget, c.name);
-        gtk_fixed_put(GTK_FIXED(fixed_), widget, 0, 0);
-        controls_[indexOf(c.id)] = widget;
-    }
-}
-
-// Places every control and sizes the window at the user's text size; again when it changes.
-void Form1::layoutControls() {
-    dpi_ = layoutDpi();
-    for (const layout::Control& c : layout::kControls) {
-        const layout::Rect rect = layout::toPixels(c.twips, dpi_);
-        gtk_widget_set_size_request(control(c.id), rect.width, rect.height);
-        gtk_fixed_move(GTK_FIXED(fixed_), control(c.id), rect.left, rect.top);
-    }
-    const layout::Rect client =
-        layout::toPixels({0, 0, layout::kClientSize.width, layout::kClientSize.height}, dpi_);
-    gtk_widget_set_size_request(fixed_, client.width, client.height);
-    showPicture();
-}
-
-// Tab follows the layout's focus sequence. GTK lets only the selected option button take the
-// focus from Tab, so the group is one stop and the arrow keys move within it.
-void Form1::setFocusChain() {
-    GList* chain = nullptr;
-    for (const ControlId id : layout::focusSequence()) {
-        chain = g_list_append(chain, control(id));
-    }
-    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-    gtk_container_set_focus_chain(GTK_CONTAINER(fixed_), chain);
-    G_GNUC_END_IGNORE_DEPRECATIONS
-    g_list_free(chain);
-}
-
-// A screen reader announces what the window only draws: the option buttons' icons and the
-// picture get names. The name box is labelled by the label above it (a relation, with no
-// mnemonic: the label's text has none, so nothing drawn or typed changes) and takes its text
-// as its name, which GTK's entry would otherwise leave empty.
-void Form1::describeForScreenReaders() {
-    for (const layout::Announcement& a : layout::kAnnouncements) {
-        AtkObject* accessible = gtk_widget_get_accessible(control(a.id));
-        atk_object_set_name(accessible, std::string(a.name).c_str());
-        if (!a.description.empty()) {
-            atk_object_set_description(accessible, std::string(a.description).c_str());
-        }
-    }
-    GtkLabel* label = GTK_LABEL(control(layout::kNameBoxLabel));
-    GtkWidget* nameBox = control(ControlId::txtName);
-    gtk_label_set_mnemonic_widget(label, nameBox);
-    atk_object_set_name(gtk_widget_get_accessible(nameBox), gtk_label_get_text(label));
-}
-
-// Scales the picture to its frame at the screen's density, so it stays sharp at 2x. It is
-// decoded again for each density rather than kept unscaled: a third of a MiB for as long as
-// the window is open, against a millisecond when the density changes.
-void Form1::showPicture() {
-    const int scale = gtk_widget_get_scale_factor(form1_);
-    const layout::Rect frame = layout::toPixels(layout::control(ControlId::Image1).twips, dpi_);
-    GError* error = nullptr;
-    // Scaled while loading, bilinearly, as gdk_pixbuf_scale_simple would.
-    const PixbufPtr scaled(gdk_pixbuf_new_from_resource_at_scale(
-        (std::string(kResourcePrefix) + "icons.bmp").c_str(), frame.width * scale,
-        frame.height * scale, FALSE, &error));
-    if (!scaled) {
-        g_warning("Cannot load icons.bmp: %s", error->message);
-        g_error_free(error);
-        return;
-    }
-    cairo_surface_t* surface =
-        gdk_cairo_surface_create_from_pixbuf(scaled.get(), scale, gtk_widget_get_window(form1_));
-    gtk_image_set_from_surface(GTK_IMAGE(control(ControlId::Image1)), surface);
-    cairo_surface_destroy(surface);
-}
-
 std::string Form1::nameText() const {
     return gtk_entry_get_text(GTK_ENTRY(control(ControlId::txtName)));
 }
