@@ -1,54 +1,24 @@
 #include <fcntl.h>
-#include <linux/magic.h>
 #include <signal.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 #include <optional>
 #include <random>
 #include <string>
 #include <utility>
-#include <vector>
 
+#include "create/file_descriptor_posix.h"
+#include "create/file_metadata_posix.h"
 #include "create/save_file.h"
 #include "create/save_file_platform.h"
+#include "create/save_target_posix.h"
 
 namespace tilewright {
 namespace {
-
-// errno is read first, before anything that might change it runs.
-std::error_code lastError() {
-    const int code = errno;
-    return {code, std::system_category()};
-}
-
-// A file descriptor that closes itself.
-class FileDescriptor {
-public:
-    FileDescriptor() noexcept = default;
-    explicit FileDescriptor(int fd) noexcept : fd_(fd) {}
-    FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
-        std::swap(fd_, other.fd_);
-        return *this;
-    }
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    [[nodiscard]] int get() const noexcept { return fd_; }
-    [[nodiscard]] bool valid() const noexcept { return fd_ >= 0; }
-
-private:
-    int fd_ = -1;
-};
 
 // Holds back Ctrl-C, SIGTERM and SIGHUP while a named temporary file exists, so that ending
 // the program then cannot leave it behind; one that arrives meanwhile takes effect as soon as
@@ -76,12 +46,6 @@ std::string randomName() {
     std::array<char, 32> name{};
     std::snprintf(name.data(), name.size(), ".tilewright-%08x%08x", random(), random());
     return name.data();
-}
-
-// Where a descriptor's file is, as the kernel gives it: works for any open file while /proc is
-// mounted.
-std::string descriptorPath(int fd) {
-    return "/proc/self/fd/" + std::to_string(fd);
 }
 
 // The new file, made in the target's folder with mode 0666 so that the kernel applies the
@@ -223,49 +187,6 @@ std::error_code writeAll(int fd, std::span<const std::uint8_t> bytes) {
     return {};
 }
 
-// The replaced file's extended attributes, POSIX ACLs among them (system.posix_acl_access),
-// carry over where the process may set them; others (security.*, trusted.*) may be refused.
-void keepExtendedAttributes(int to, int from) {
-    const ssize_t size = ::flistxattr(from, nullptr, 0);
-    if (size <= 0) {
-        return;
-    }
-    std::vector<char> names(static_cast<std::size_t>(size));
-    const ssize_t listed = ::flistxattr(from, names.data(), names.size());
-    std::vector<char> value;
-    for (std::size_t at = 0; listed > 0 && at < static_cast<std::size_t>(listed);) {
-        const char* name = names.data() + at;
-        at += std::char_traits<char>::length(name) + 1;
-        const ssize_t length = ::fgetxattr(from, name, nullptr, 0);
-        value.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
-        if (length >= 0 && ::fgetxattr(from, name, value.data(), value.size()) == length) {
-            [[maybe_unused]] const int ignored =
-                ::fsetxattr(to, name, value.data(), value.size(), 0);
-        }
-    }
-}
-
-// The replaced file's owner, group, extended attributes and mode carry over where the process
-// and the file system allow it (FAT and exFAT refuse them); the data is what matters, so a
-// refusal is no failure. Only root may give a file away, but a member of the old file's group
-// may keep that. The owner goes first because changing it clears the set-user-ID and
-// set-group-ID bits, and the mode last, to have the last word over the ACL's mask.
-void keepWhatTheFileHad(int fd, int old) {
-    struct stat was {};
-    struct stat made {};
-    if (::fstat(old, &was) != 0 || ::fstat(fd, &made) != 0) {
-        return;
-    }
-    if ((made.st_uid != was.st_uid || made.st_gid != was.st_gid) &&
-        ::fchown(fd, was.st_uid, was.st_gid) != 0 && made.st_gid != was.st_gid) {
-        [[maybe_unused]] const int ignored = ::fchown(fd, static_cast<uid_t>(-1), was.st_gid);
-    }
-    keepExtendedAttributes(fd, old);
-    if ((made.st_mode & 07777) != (was.st_mode & 07777)) {
-        [[maybe_unused]] const int ignored = ::fchmod(fd, was.st_mode & 07777);
-    }
-}
-
 // Makes the rename itself durable; a folder that cannot be synced is no reason to fail. The
 // folder is held as an O_PATH descriptor, which fsync refuses, so it is opened again through it.
 void syncFolder(int folderFd) {
@@ -273,166 +194,6 @@ void syncFolder(int folderFd) {
     if (folder.valid()) {
         ::fsync(folder.get());
     }
-}
-
-// Files in the kernel's own file systems stand for settings and devices, not for data; they
-// are shown as regular files, and writing one changes the system.
-bool isKernelInterface(int fd) {
-    struct statfs info {};
-    if (::fstatfs(fd, &info) != 0) {
-        return false;
-    }
-    constexpr std::array<unsigned long, 11> kKernelFileSystems = {
-        PROC_SUPER_MAGIC, SYSFS_MAGIC,        DEBUGFS_MAGIC,       TRACEFS_MAGIC,
-        SECURITYFS_MAGIC, CGROUP_SUPER_MAGIC, CGROUP2_SUPER_MAGIC, EFIVARFS_MAGIC,
-        BPF_FS_MAGIC,     PSTOREFS_MAGIC,     0x62656570 /* configfs */};
-    const auto type = static_cast<unsigned long>(info.f_type);
-    for (const unsigned long kernel : kKernelFileSystems) {
-        if (type == kernel) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool sameFile(int a, int b) {
-    struct stat first {};
-    struct stat second {};
-    return ::fstat(a, &first) == 0 && ::fstat(b, &second) == 0 && first.st_dev == second.st_dev &&
-           first.st_ino == second.st_ino;
-}
-
-// The file a save replaces or the name it creates, held by its folder's descriptor: every later
-// step names the same folder, and a path of any length works where the folder can be opened.
-struct Target {
-    FileDescriptor folder;  // O_PATH
-    std::string name;
-    FileDescriptor existing;  // the file there now, opened for reading; not valid for a new file
-    bool changed = false;     // another program swapped the file while it was being looked up
-};
-
-// The kernel's checks of a plain "> target" in a shell, without truncating the file and
-// without breaking a read lease (Samba's oplocks, NFS delegations): opening for reading with
-// O_CREAT meets the protection of files in shared sticky folders (fs.protected_regular), and
-// the access check asks whether writing is allowed (a read-only file or file system, an
-// immutable file). A file that may be written but not read is opened for writing instead.
-// Another program may have put a new file there since it was looked at, as one saving the
-// same file does: that one is the file checked and replaced, if it is an ordinary file too.
-std::error_code openExisting(Target& target) {
-    const auto open = [&](int access) {
-        return FileDescriptor(
-            ::openat(target.folder.get(), target.name.c_str(),
-                     access | O_CREAT | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC, 0666));
-    };
-    target.existing = open(O_RDONLY);
-    if (!target.existing.valid() && errno == EACCES) {
-        target.existing = open(O_WRONLY);
-    }
-    if (!target.existing.valid()) {
-        // ELOOP: a link was put there since it was looked at.
-        target.changed = errno == ELOOP;
-        return target.changed ? std::error_code{} : lastError();
-    }
-    if (::faccessat(target.folder.get(), target.name.c_str(), W_OK, AT_EACCESS) != 0) {
-        return lastError();
-    }
-    struct stat opened {};
-    if (::fstat(target.existing.get(), &opened) != 0) {
-        return lastError();
-    }
-    target.changed = !S_ISREG(opened.st_mode);
-    return {};
-}
-
-std::error_code resolve(const std::filesystem::path& path, Target& target, int linksFollowed);
-
-// Where a link at path leads, with every link resolved by the kernel, which so applies its
-// protection of links in shared folders (fs.protected_symlinks). A link to a file that does not
-// exist yet makes that file, which tells where it goes; it is removed again at once, so a
-// failure later leaves nothing behind. Without /proc (some chroots) the kernel cannot say, and
-// the links are followed by name.
-std::error_code followLink(const std::filesystem::path& path, Target& target, int linksFollowed) {
-    struct stat leadsTo {};
-    const bool dangling = ::fstatat(target.folder.get(), target.name.c_str(), &leadsTo, 0) != 0;
-    if (dangling && errno != ENOENT) {
-        return lastError();  // EACCES for a protected link, ELOOP...
-    }
-    const FileDescriptor opened(
-        dangling
-            ? ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666)
-            : ::open(path.c_str(), O_PATH | O_CLOEXEC));
-    if (!opened.valid()) {
-        return lastError();
-    }
-    std::error_code error;
-    std::filesystem::path resolved =
-        std::filesystem::read_symlink(descriptorPath(opened.get()), error);
-    if (error) {
-        resolved = std::filesystem::canonical(path, error);
-        if (error) {
-            return error;
-        }
-    }
-    if (dangling) {
-        ::unlink(resolved.c_str());
-    }
-    target = Target{};
-    if (const std::error_code failure = resolve(resolved, target, linksFollowed + 1)) {
-        return failure;
-    }
-    // The name found must lead to the opened file (an unlinked one reads " (deleted)").
-    target.changed =
-        target.changed ||
-        (!dangling && !(target.existing.valid() && sameFile(target.existing.get(), opened.get())));
-    return {};
-}
-
-// Finds the file that saving to path replaces, or the new file's folder and name, and refuses a
-// target that is not an ordinary file before anything is opened for writing.
-std::error_code resolve(const std::filesystem::path& path, Target& target, int linksFollowed) {
-    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
-    target.name = path.has_filename() ? path.filename().string() : ".";
-    target.folder = FileDescriptor(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (!target.folder.valid()) {
-        return lastError();
-    }
-    const FileDescriptor found(
-        ::openat(target.folder.get(), target.name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
-    if (!found.valid()) {
-        return errno == ENOENT ? std::error_code{} : lastError();  // ENOENT: a new file
-    }
-    struct stat info {};
-    if (::fstat(found.get(), &info) != 0) {
-        return lastError();
-    }
-    if (S_ISLNK(info.st_mode)) {
-        // A second link to follow means the file kept changing.
-        target.changed = linksFollowed > 0;
-        return target.changed ? std::error_code{} : followLink(path, target, linksFollowed);
-    }
-    if (S_ISDIR(info.st_mode)) {
-        return SaveRefusal::IsAFolder;
-    }
-    // Opening a pipe or a device could hang the window or write somewhere unexpected.
-    if (!S_ISREG(info.st_mode) || isKernelInterface(found.get())) {
-        return SaveRefusal::NotARegularFile;
-    }
-    return openExisting(target);
-}
-
-// Looks the target up again once when another program swapped it meanwhile, as two programs
-// saving to one file in turn do.
-std::error_code resolveTarget(const std::filesystem::path& path, Target& target) {
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        target = Target{};
-        if (const std::error_code error = resolve(path, target, 0)) {
-            return error;
-        }
-        if (!target.changed) {
-            return {};
-        }
-    }
-    return SaveRefusal::ChangedWhileSaving;
 }
 
 }  // namespace
