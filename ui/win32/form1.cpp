@@ -132,12 +132,9 @@ LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // High contrast switched on or off, or another scheme chosen.
             applyColours(highContrastOn());
             return 0;
-        case WM_ERASEBKGND: {
-            RECT client{};
-            GetClientRect(window_, &client);
-            FillRect(reinterpret_cast<HDC>(wParam), &client, background_.get());
+        case WM_ERASEBKGND:
+            onEraseBackground(reinterpret_cast<HDC>(wParam));
             return TRUE;
-        }
         case DM_GETDEFID:
             return MAKELRESULT(commandId(ControlId::cmdCreate), DC_HASDEFID);
         case WM_NEXTDLGCTL:

@@ -70,6 +70,7 @@ private:
     void onOptionClicked();
     void onNameChanged();
     LRESULT onControlColor(HDC dc, HWND control);
+    void onEraseBackground(HDC dc);
     void onPaint();
     [[nodiscard]] RECT focusRingAround(HWND option) const;
     void redrawFocusRing(HWND option);

@@ -38,6 +38,12 @@ LRESULT Form1::onControlColor(HDC dc, HWND target) {
     return reinterpret_cast<LRESULT>(background_.get());
 }
 
+void Form1::onEraseBackground(HDC dc) {
+    RECT client{};
+    GetClientRect(window_, &client);
+    FillRect(dc, &client, background_.get());
+}
+
 // The option buttons' own focus rectangle surrounds their caption, and four of them have none:
 // the window draws a ring in the text colour around the focused one instead, just outside it.
 void Form1::onPaint() {
