@@ -103,8 +103,6 @@ Form1::Form1() {
     setFocusChain();
     describeForScreenReaders();
 
-    showPicture();
-
     g_signal_connect(form1_, "key-press-event", G_CALLBACK(onForm1KeyPressEvent), this);
     g_signal_connect(form1_, "notify::scale-factor", G_CALLBACK(onForm1ScaleFactorChanged), this);
     g_signal_connect(gdk_screen_get_default(), "notify::resolution",
