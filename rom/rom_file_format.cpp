@@ -1,6 +1,7 @@
 #include "rom/rom_file_format.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <initializer_list>
 #include <numeric>
@@ -65,26 +66,53 @@ std::string lowerCase(std::string_view text) {
     return lower;
 }
 
-}  // namespace
+// Each format's names: its key (the command line's and show's JSON), its title for people, the
+// names the command line also takes for it, and the file name extensions that choose it. Unused
+// places in the fixed-size lists stay empty.
+struct FormatNames {
+    RomFileFormat format;
+    std::string_view key;
+    std::string_view title;
+    std::array<std::string_view, 4> names;
+    std::array<std::string_view, 3> extensions;
+};
 
-std::optional<RomFileFormat> formatFromName(std::string_view name) {
-    const std::string key = lowerCase(name);
-    for (const std::string_view binary : {"bin", "binary"}) {
-        if (key == binary) {
-            return RomFileFormat::Binary;
-        }
+constexpr std::array<FormatNames, 3> kFormatNames{{
+    {RomFileFormat::Binary, "bin", "binary", {"bin", "binary"}, {}},
+    {RomFileFormat::IntelHex, "ihex", "Intel HEX", {"ihex", "hex", "ihx", "intel"}, {"hex", "ihx"}},
+    {RomFileFormat::SRecord,
+     "srec",
+     "S-record",
+     {"srec", "s19", "mot", "motorola"},
+     {"s19", "srec", "mot"}},
+}};
+
+const FormatNames& namesOf(RomFileFormat format) {
+    const auto found = std::find_if(kFormatNames.begin(), kFormatNames.end(),
+                                    [format](const FormatNames& f) { return f.format == format; });
+    return found == kFormatNames.end() ? kFormatNames.front() : *found;
+}
+
+// The format whose list (names or extensions, by member) holds word in any letter case.
+template <std::size_t N>
+std::optional<RomFileFormat> formatListing(std::string_view word,
+                                           std::array<std::string_view, N> FormatNames::*list) {
+    const std::string key = lowerCase(word);
+    if (key.empty()) {
+        return std::nullopt;
     }
-    for (const std::string_view intelHex : {"ihex", "hex", "ihx", "intel"}) {
-        if (key == intelHex) {
-            return RomFileFormat::IntelHex;
-        }
-    }
-    for (const std::string_view sRecord : {"srec", "s19", "mot", "motorola"}) {
-        if (key == sRecord) {
-            return RomFileFormat::SRecord;
+    for (const FormatNames& names : kFormatNames) {
+        if (std::find((names.*list).begin(), (names.*list).end(), key) != (names.*list).end()) {
+            return names.format;
         }
     }
     return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<RomFileFormat> formatFromName(std::string_view name) {
+    return formatListing(name, &FormatNames::names);
 }
 
 RomFileFormat formatForFileName(std::string_view fileName) {
@@ -93,38 +121,16 @@ RomFileFormat formatForFileName(std::string_view fileName) {
     if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) {
         return RomFileFormat::Binary;
     }
-    const std::string extension = lowerCase(fileName.substr(dot + 1));
-    if (extension == "hex" || extension == "ihx") {
-        return RomFileFormat::IntelHex;
-    }
-    if (extension == "s19" || extension == "srec" || extension == "mot") {
-        return RomFileFormat::SRecord;
-    }
-    return RomFileFormat::Binary;
+    return formatListing(fileName.substr(dot + 1), &FormatNames::extensions)
+        .value_or(RomFileFormat::Binary);
 }
 
 std::string_view formatKey(RomFileFormat format) {
-    switch (format) {
-        case RomFileFormat::IntelHex:
-            return "ihex";
-        case RomFileFormat::SRecord:
-            return "srec";
-        case RomFileFormat::Binary:
-            break;
-    }
-    return "bin";
+    return namesOf(format).key;
 }
 
 std::string_view formatTitle(RomFileFormat format) {
-    switch (format) {
-        case RomFileFormat::IntelHex:
-            return "Intel HEX";
-        case RomFileFormat::SRecord:
-            return "S-record";
-        case RomFileFormat::Binary:
-            break;
-    }
-    return "binary";
+    return namesOf(format).title;
 }
 
 std::string encodeRomFile(const RomImage& image, RomFileFormat format) {
