@@ -81,7 +81,7 @@ bool refusedForTerminal(RomFileFormat format, bool terminal, Console& console) {
 // other descriptor of the process at once.
 int writeToStream(const std::string& path, int fd, const std::string& content, RomFileFormat format,
                   Console& console) {
-    if (fd == 1 || path == "-") {
+    if (fd == 1) {
         if (refusedForTerminal(format, console.outIsTerminal(), console)) {
             return kExitFailure;
         }
@@ -119,8 +119,7 @@ int createOne(const Options& options, Console& console) {
     }
     const std::string path = output != nullptr ? *output : sanitizeFileName(check.name);
     const std::optional<int> stream = path == "-" ? std::optional(1) : ownDescriptor(path);
-    const RomFileFormat format =
-        forced.value_or(stream && path == "-" ? RomFileFormat::Binary : formatForFileName(path));
+    const RomFileFormat format = forced.value_or(formatForFileName(path));  // "-": binary
     const std::string content = encodeRomFile(buildRomImage(check.name, icon), format);
     if (stream) {
         return writeToStream(path, *stream, content, format, console);
@@ -199,9 +198,8 @@ std::vector<std::string> placeEntries(NameList& list, const Options& options) {
     return targets;
 }
 
-int writeList(const NameList& list, const std::vector<std::string>& targets, const Options& options,
-              Console& console) {
-    const std::optional<RomFileFormat> forced = chosenFormat(options);
+int writeList(const NameList& list, const std::vector<std::string>& targets,
+              std::optional<RomFileFormat> forced, const Options& options, Console& console) {
     for (std::size_t i = 0; i < list.entries.size(); ++i) {
         const ListEntry& entry = list.entries[i];
         const std::string content = encodeRomFile(buildRomImage(entry.name, entry.icon),
@@ -252,7 +250,8 @@ int createFromList(const Options& options, Console& console) {
     if (!options.operands.empty()) {
         throw UsageError("create takes a NAME or --from LIST, not both");
     }
-    (void)chosenFormat(options);  // a wrong format is a usage error before anything is read
+    // A wrong format is a usage error before anything is read.
+    const std::optional<RomFileFormat> forced = chosenFormat(options);
     const std::string& listName = *options.value("from");
     const std::optional<std::string> text = readList(listName, console);
     if (!text) {
@@ -273,7 +272,7 @@ int createFromList(const Options& options, Console& console) {
         printError(console, inQuotes(listName) + " lists no names");
         return kExitFailure;
     }
-    return writeList(list, targets, options, console);
+    return writeList(list, targets, forced, options, console);
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 #include <climits>
 #include <cstdlib>
 #include <memory>
+
+#include "create/file_descriptor_posix.h"
 #endif
 
 namespace tilewright {
@@ -20,14 +22,6 @@ namespace {
 // An image as Intel HEX takes 22 KiB; anything far larger (a device, a disk image) is no image
 // and is not read to its end.
 constexpr std::size_t kMaxFileSize = 1 << 20;
-
-#ifdef _WIN32
-// INVALID_FILE_ATTRIBUTES when nothing is there. A link is not followed, so a link to a file
-// that does not exist counts as there: the save would replace the link itself.
-DWORD attributes(std::string_view path) {
-    return GetFileAttributesW(toWide(path).c_str());
-}
-#endif
 
 }  // namespace
 
@@ -63,7 +57,9 @@ std::error_code readWholeFile(std::string_view path, std::string& content) {
 
 PathKind pathKind(std::string_view path) {
 #ifdef _WIN32
-    const DWORD found = attributes(path);
+    // A link is not followed here, so a link to a file that does not exist counts as a file:
+    // the save would replace the link itself.
+    const DWORD found = GetFileAttributesW(toWide(path).c_str());
     return found == INVALID_FILE_ATTRIBUTES          ? PathKind::Nothing
            : (found & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::Folder
                                                      : PathKind::File;
@@ -75,15 +71,6 @@ PathKind pathKind(std::string_view path) {
     return S_ISREG(status.st_mode)   ? PathKind::File
            : S_ISDIR(status.st_mode) ? PathKind::Folder
                                      : PathKind::Other;
-#endif
-}
-
-bool pathExists(std::string_view path) {
-#ifdef _WIN32
-    return attributes(path) != INVALID_FILE_ATTRIBUTES;
-#else
-    struct stat status {};
-    return ::stat(std::string(path).c_str(), &status) == 0;
 #endif
 }
 
@@ -174,20 +161,7 @@ bool isTerminal(int fd) {
 }
 
 std::error_code writeToDescriptor(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written < 0) {
-            return {errno, std::generic_category()};
-        }
-        if (written == 0) {
-            return std::make_error_code(std::errc::io_error);  // no progress: never loop on it
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return {};
+    return writeAll(fd, {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
 }
 
 #endif

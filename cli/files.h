@@ -25,9 +25,6 @@ enum class PathKind { Nothing, File, Folder, Other /* a device, pipe or socket *
 
 [[nodiscard]] PathKind pathKind(std::string_view path);
 
-// Whether anything is at the path, as a save without --force would find it.
-[[nodiscard]] bool pathExists(std::string_view path);
-
 // The descriptor of this process that the path names (/dev/stdout, /dev/stderr, /dev/fd/N,
 // /proc/self/fd/N, /proc/PID/fd/N, or a link to one of them), or nullopt. Saving over such a
 // path would follow the link to whatever file the stream goes to and replace it, losing what

@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <span>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -41,6 +43,25 @@ private:
 // mounted.
 inline std::string descriptorPath(int fd) {
     return "/proc/self/fd/" + std::to_string(fd);
+}
+
+// Writes all the bytes, going on after a signal. A write that takes nothing and reports no
+// error would be retried for ever: it is a failure.
+inline std::error_code writeAll(int fd, std::span<const std::uint8_t> bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return lastError();
+        }
+        if (written == 0) {
+            return {EIO, std::system_category()};
+        }
+        bytes = bytes.subspan(static_cast<std::size_t>(written));
+    }
+    return {};
 }
 
 }  // namespace tilewright

@@ -115,13 +115,9 @@ public:
         if (name_.empty()) {
             // A link cannot replace a file: the finished file gets a temporary name first.
             held_.emplace();
-            for (int attempt = 0; attempt < 100 && name_.empty(); ++attempt) {
-                std::string temporary = randomName();
-                if (linkUnnamed(temporary)) {
-                    name_ = std::move(temporary);
-                } else if (errno != EEXIST) {
-                    return lastError();
-                }
+            if (!takeRandomName([this](const std::string& name) { return linkUnnamed(name); }) &&
+                errno != EEXIST) {
+                return lastError();
             }
         }
         if (const std::error_code error = close()) {
@@ -136,18 +132,29 @@ public:
 
 private:
     void createNamed() {
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            std::string name = randomName();
+        takeRandomName([this](const std::string& name) {
             fd_ = ::openat(folder_, name.c_str(),
                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-            if (fd_ >= 0) {
+            return fd_ >= 0;
+        });
+    }
+
+    // Tries fresh temporary names with make until one is made, and keeps it as the file's name.
+    // A name that is taken (EEXIST) means another try; any other failure stops, errno telling
+    // why.
+    template <typename Make>
+    bool takeRandomName(Make make) {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::string name = randomName();
+            if (make(name)) {
                 name_ = std::move(name);
-                return;
+                return true;
             }
             if (errno != EEXIST) {
-                return;
+                return false;
             }
         }
+        return false;
     }
 
     bool linkUnnamed(const std::string& name) const {
@@ -168,24 +175,6 @@ private:
     bool moved_ = false;
     std::optional<HeldSignals> held_;  // destroyed after the destructor removed the file
 };
-
-// A write that takes nothing and reports no error would be retried for ever: it is a failure.
-std::error_code writeAll(int fd, std::span<const std::uint8_t> bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return lastError();
-        }
-        if (written == 0) {
-            return {EIO, std::system_category()};
-        }
-        bytes = bytes.subspan(static_cast<std::size_t>(written));
-    }
-    return {};
-}
 
 // Makes the rename itself durable; a folder that cannot be synced is no reason to fail. The
 // folder is held as an O_PATH descriptor, which fsync refuses, so it is opened again through it.

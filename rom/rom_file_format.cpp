@@ -4,7 +4,6 @@
 #include <array>
 #include <cctype>
 #include <initializer_list>
-#include <numeric>
 #include <span>
 
 #include "rom/hex.h"

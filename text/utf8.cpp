@@ -64,10 +64,6 @@ std::vector<char32_t> decodeUtf8(std::string_view text) {
     return characters;
 }
 
-std::size_t characterCount(std::string_view text) {
-    return decodeUtf8(text).size();
-}
-
 std::string encodeUtf8(char32_t c) {
     std::string text;
     if (c < 0x80) {

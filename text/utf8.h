@@ -13,8 +13,6 @@ namespace tilewright {
 // that came from somewhere else than the keyboard still has a definite length.
 [[nodiscard]] std::vector<char32_t> decodeUtf8(std::string_view text);
 
-[[nodiscard]] std::size_t characterCount(std::string_view text);
-
 // The length of the well-formed UTF-8 sequence at the start of text, or 0 when there is none.
 [[nodiscard]] std::size_t wellFormedLength(std::string_view text);
 
