@@ -5,6 +5,7 @@
 
 #include "create/file_name.h"
 #include "create/save_file.h"
+#include "rom/name_check.h"
 
 namespace tilewright {
 namespace {

@@ -4,7 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "rom/name_check.h"
 #include "rom/rom_image.h"
 
 namespace tilewright {

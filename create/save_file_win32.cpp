@@ -206,12 +206,6 @@ DWORD replaceExisting(const std::wstring& target, TemporaryFile& temporary) {
     return error;
 }
 
-// The path the save dialog gave (see MainWindow::runSaveDialog) in UTF-16, as the system's file
-// calls take it.
-std::wstring nativePath(const std::string& path) {
-    return toWide(path);
-}
-
 // Win32 calls rather than std::filesystem's: in a static build the latter bring in the whole
 // of the C++ locale library, which would more than double the size of the exe.
 std::error_code resolveTarget(const std::wstring& target, std::wstring& resolved,
@@ -252,7 +246,7 @@ std::error_code saveWithSystem(const std::string& path, std::span<const std::uin
                                ExistingFile existing, SaveDetails& details) {
     std::wstring target;
     BY_HANDLE_FILE_INFORMATION old{};
-    if (const std::error_code error = resolveTarget(nativePath(path), target, old)) {
+    if (const std::error_code error = resolveTarget(toWide(path), target, old)) {
         return error;
     }
     const DWORD links = old.nNumberOfLinks;

@@ -215,12 +215,6 @@ TEST_F(CreateRom, RefusesANameWindowsKeepsForADevice) {
 }
 #endif
 
-}  // namespace
-}  // namespace tilewright
-
-namespace tilewright {
-namespace {
-
 // A refusal that writing the file in place would not meet names the save's own step.
 TEST(SaveFailureText, NamesTheStepThatFailedWhereTheReasonAloneWouldMislead) {
     const std::error_code denied = std::make_error_code(std::errc::permission_denied);

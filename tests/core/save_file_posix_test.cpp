@@ -26,7 +26,7 @@
 
 #include "create/save_file.h"
 #include "rom/rom_image.h"
-#include "tests/core/test_support.h"
+#include "tests/support/files.h"
 
 namespace tilewright {
 namespace {
