@@ -25,16 +25,6 @@ struct GFree {
 };
 using GCharPtr = std::unique_ptr<gchar, GFree>;
 
-PixbufPtr loadResourcePixbuf(const std::string& name) {
-    GError* error = nullptr;
-    GdkPixbuf* pixbuf = gdk_pixbuf_new_from_resource((kResourcePrefix + name).c_str(), &error);
-    if (pixbuf == nullptr) {
-        g_warning("Cannot load %s: %s", name.c_str(), error->message);
-        g_error_free(error);
-    }
-    return PixbufPtr(pixbuf);
-}
-
 void setDefaultIcons(std::initializer_list<const char*> sizes) {
     GList* icons = nullptr;
     for (const char* size : sizes) {

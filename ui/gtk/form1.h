@@ -54,7 +54,6 @@ private:
     GtkWidget* form1_ = nullptr;  // one reference of our own, so the window outlives a close
     GtkWidget* fixed_ = nullptr;
     std::array<GtkWidget*, layout::kControls.size()> controls_{};  // indexed by ControlId
-    int dpi_ = 96;  // the layout's dots per inch: 96 at the usual text size
 };
 
 }  // namespace tilewright

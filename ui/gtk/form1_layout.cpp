@@ -72,14 +72,14 @@ void Form1::createControls() {
 
 // Places every control and sizes the window at the user's text size; again when it changes.
 void Form1::layoutControls() {
-    dpi_ = layoutDpi();
+    const int dpi = layoutDpi();
     for (const layout::Control& c : layout::kControls) {
-        const layout::Rect rect = layout::toPixels(c.twips, dpi_);
+        const layout::Rect rect = layout::toPixels(c.twips, dpi);
         gtk_widget_set_size_request(control(c.id), rect.width, rect.height);
         gtk_fixed_move(GTK_FIXED(fixed_), control(c.id), rect.left, rect.top);
     }
     const layout::Rect client =
-        layout::toPixels({0, 0, layout::kClientSize.width, layout::kClientSize.height}, dpi_);
+        layout::toPixels({0, 0, layout::kClientSize.width, layout::kClientSize.height}, dpi);
     gtk_widget_set_size_request(fixed_, client.width, client.height);
     showPicture();
 }
@@ -120,15 +120,11 @@ void Form1::describeForScreenReaders() {
 // the window is open, against a millisecond when the density changes.
 void Form1::showPicture() {
     const int scale = gtk_widget_get_scale_factor(form1_);
-    const layout::Rect frame = layout::toPixels(layout::control(ControlId::Image1).twips, dpi_);
-    GError* error = nullptr;
-    // Scaled while loading, bilinearly, as gdk_pixbuf_scale_simple would.
-    const PixbufPtr scaled(gdk_pixbuf_new_from_resource_at_scale(
-        (std::string(kResourcePrefix) + "icons.bmp").c_str(), frame.width * scale,
-        frame.height * scale, FALSE, &error));
+    const layout::Rect frame =
+        layout::toPixels(layout::control(ControlId::Image1).twips, layoutDpi());
+    const PixbufPtr scaled =
+        loadResourcePixbuf("icons.bmp", frame.width * scale, frame.height * scale);
     if (!scaled) {
-        g_warning("Cannot load icons.bmp: %s", error->message);
-        g_error_free(error);
         return;
     }
     cairo_surface_t* surface =

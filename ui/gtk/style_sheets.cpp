@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 
+#include "ui/gtk/resources.h"
 #include "ui/layout.h"
 
 namespace tilewright {
@@ -39,8 +40,10 @@ std::string layoutColoursCss() {
     return css;
 }
 
-std::string resourceText(const char* path) {
-    const GBytesPtr bytes{g_resources_lookup_data(path, G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr)};
+// A text file from the resources, by its name there.
+std::string resourceText(const std::string& name) {
+    const GBytesPtr bytes{g_resources_lookup_data((kResourcePrefix + name).c_str(),
+                                                  G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr)};
     return {static_cast<const char*>(g_bytes_get_data(bytes.get(), nullptr)),
             g_bytes_get_size(bytes.get())};
 }
@@ -61,9 +64,9 @@ struct StyleSheets {
 const StyleSheets& styleSheets() {
     // The font size, from the shared layout, is a size: it stays in high contrast.
     static const StyleSheets sheets{
-        styleSheet(resourceText("/org/tilewright/form1.css") +
+        styleSheet(resourceText("form1.css") +
                    "#Form1 { font-size: " + std::to_string(layout::kFontPoints) + "pt; }\n"),
-        styleSheet(resourceText("/org/tilewright/form1-colours.css") + layoutColoursCss())};
+        styleSheet(resourceText("form1-colours.css") + layoutColoursCss())};
     return sheets;
 }
 

@@ -13,6 +13,10 @@ using layout::ControlKind;
 // be seen at a glance.
 constexpr int kFocusRingWidth = 2;
 
+int focusRingWidth(int dpi) {
+    return MulDiv(kFocusRingWidth, dpi, USER_DEFAULT_SCREEN_DPI);
+}
+
 }  // namespace
 
 void Form1::applyColours(bool highContrast) {
@@ -55,7 +59,7 @@ void Form1::onPaint() {
                                          : nullptr;
     if (focused != nullptr && focused->kind == ControlKind::OptionButton) {
         const RECT outer = focusRingAround(focus);
-        const int width = MulDiv(kFocusRingWidth, dpi_, USER_DEFAULT_SCREEN_DPI);
+        const int width = focusRingWidth(dpi_);
         const GdiHandle<HBRUSH> brush(CreateSolidBrush(colours_.text));
         const RECT sides[] = {
             {outer.left, outer.top, outer.right, outer.top + width},
@@ -74,18 +78,16 @@ RECT Form1::focusRingAround(HWND option) const {
     RECT ring{};
     GetWindowRect(option, &ring);
     MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&ring), 2);
-    const int width = MulDiv(kFocusRingWidth, dpi_, USER_DEFAULT_SCREEN_DPI);
-    InflateRect(&ring, width, width);
+    InflateRect(&ring, focusRingWidth(dpi_), focusRingWidth(dpi_));
     return ring;
 }
 
 // Only the ring's strip is redrawn, outside the button: the window's background painting is not
 // clipped to leave its controls out.
 void Form1::redrawFocusRing(HWND option) {
-    RECT inner{};
-    GetWindowRect(option, &inner);
-    MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&inner), 2);
     const RECT outer = focusRingAround(option);
+    RECT inner = outer;
+    InflateRect(&inner, -focusRingWidth(dpi_), -focusRingWidth(dpi_));
     const GdiHandle<HRGN> ring(CreateRectRgnIndirect(&outer));
     const GdiHandle<HRGN> button(CreateRectRgnIndirect(&inner));
     CombineRgn(ring.get(), ring.get(), button.get(), RGN_DIFF);
