@@ -43,16 +43,18 @@ def _chunk(kind, body):
 
 
 def png(rows):
-    """An 8-bit RGBA PNG of rows of (r, g, b, a), top row first."""
+    """An 8-bit PNG of rows of (r, g, b, a), or of (r, g, b) for one without alpha, top row
+    first."""
     height = len(rows)
     width = len(rows[0])
+    colour_type = 6 if len(rows[0][0]) == 4 else 2  # RGBA or RGB
     raw = bytearray()
     for row in rows:
         raw.append(0)  # no filter: the flat colours of pixel art repeat well as they are
         for pixel in row:
             raw += bytes(pixel)
     return (b"\x89PNG\r\n\x1a\n"
-            + _chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
+            + _chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, colour_type, 0, 0, 0))
             + _chunk(b"IDAT", zlib.compress(bytes(raw), 9))
             + _chunk(b"IEND", b""))
 

@@ -7,9 +7,13 @@ exactly these scripts and style sheet and nothing from anywhere else."""
 import argparse
 import base64
 import hashlib
+import pathlib
 import re
-import struct
-import zlib
+import sys
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tools"))
+import indexed_bmp  # noqa: E402
+import pixel_formats  # noqa: E402
 
 
 def read_blocks(text):
@@ -19,27 +23,8 @@ def read_blocks(text):
 
 
 def bmp_to_png(bmp):
-    """A 24-bit uncompressed BMP as a PNG, its rows unfiltered (on this noisy picture no filter
-    compresses better)."""
-    if bmp[:2] != b"BM" or struct.unpack_from("<HI", bmp, 28) != (24, 0):
-        raise SystemExit("the picture is not a 24-bit uncompressed BMP")
-    offset = struct.unpack_from("<I", bmp, 10)[0]
-    width, height = struct.unpack_from("<ii", bmp, 18)
-    stride = (width * 3 + 3) & ~3
-    rows = bytearray()
-    for y in range(abs(height)):
-        source = abs(height) - 1 - y if height > 0 else y  # positive height: bottom row first
-        row = bytearray(bmp[offset + source * stride:offset + source * stride + width * 3])
-        row[0::3], row[2::3] = row[2::3], row[0::3]  # BGR to RGB
-        rows += b"\0" + row
-
-    def chunk(kind, data):
-        return (struct.pack(">I", len(data)) + kind + data
-                + struct.pack(">I", zlib.crc32(kind + data)))
-
-    header = struct.pack(">IIBBBBB", width, abs(height), 8, 2, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
-            + chunk(b"IDAT", zlib.compress(bytes(rows), 9)) + chunk(b"IEND", b""))
+    """A 24-bit BMP as an RGB PNG."""
+    return pixel_formats.png([[(r, g, b) for b, g, r in row] for row in indexed_bmp.readPixels(bmp)])
 
 
 def csp_hash(text):
